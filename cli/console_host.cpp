@@ -1,0 +1,46 @@
+// Console host: error lines and a text progress bar.
+#include "console_host.h"
+
+#include <algorithm>
+
+namespace kelmoro {
+namespace {
+constexpr int kBarCells = 40;
+}
+
+void ConsoleHost::ReportError(const std::string& text) {
+    FinishBar();
+    std::fprintf(errors_, "%s\n", text.c_str());
+    std::fflush(errors_);
+    ++errorsReported_;
+}
+
+void ConsoleHost::SetProgressRange(int low, int high) {
+    low_ = low;
+    high_ = high > low ? high : low + 1;
+}
+
+void ConsoleHost::SetProgressPos(int position) {
+    if (!drawProgress_) return;
+    // Positions outside the range show as the nearest end, as on a real bar.
+    const int clamped = std::clamp(position, low_, high_);
+    const int percent = (clamped - low_) * 100 / (high_ - low_);
+    const int cells = percent * kBarCells / 100;
+    if (barShown_ && cells == drawnCells_ && percent != 100) return;
+    std::string bar(static_cast<std::size_t>(cells), '#');
+    bar.append(static_cast<std::size_t>(kBarCells - cells), '.');
+    std::fprintf(errors_, "\r[%s] %3d%%", bar.c_str(), percent);
+    std::fflush(errors_);
+    barShown_ = true;
+    drawnCells_ = cells;
+}
+
+void ConsoleHost::FinishBar() {
+    if (!barShown_) return;
+    std::fprintf(errors_, "\r%*s\r", kBarCells + 8, "");
+    std::fflush(errors_);
+    barShown_ = false;
+    drawnCells_ = -1;
+}
+
+}  // namespace kelmoro

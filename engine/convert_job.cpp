@@ -1,0 +1,53 @@
+// The conversion job and the naming of its output.
+#include "convert_job.h"
+
+#include "au_writer.h"
+#include "messages.h"
+#include "platform/code_page.h"
+#include "wave_reader.h"
+
+namespace kelmoro {
+
+std::optional<std::string> OutputPathFor(const std::string& inputPath) {
+    // File names are case-sensitive here, so only the file name is
+    // lower-cased and searched: a ".wav" in a folder name must not send the
+    // output into another folder.
+    const std::size_t nameStart = platform::FileNameOffset(inputPath);
+    std::string name = inputPath.substr(nameStart);
+    platform::MbsLower(name);
+    const std::size_t extension = platform::MbsFind(name, ".wav");
+    if (extension == std::string::npos) return std::nullopt;
+    name.replace(extension, 4, ".au");
+    return inputPath.substr(0, nameStart) + name;
+}
+
+bool Convert(CConvertContext& context, CConvertHost& host) {
+    context.Reset();
+    if (!context.inputFile.Open(context.inputPath)) {
+        host.ReportError(CannotOpenMessage(context.inputPath));
+        return false;
+    }
+    host.SetProgressRange(0, 100);
+    host.SetProgressPos(1);
+    host.BeginWait();
+    const bool read = ReadWave(context, host);
+    context.inputFile.Close();
+    if (!read) {
+        host.EndWait();
+        return false;
+    }
+    auto outputPath = OutputPathFor(context.inputPath);
+    if (!outputPath) {
+        host.EndWait();
+        return false;
+    }
+    context.outputPath = std::move(*outputPath);
+    const bool written = WriteAu(context, host);
+    host.EndWait();
+    host.SetProgressPos(0);
+    return written;
+}
+
+bool Convert(CConvertHost& host) { return Convert(g_convertContext, host); }
+
+}  // namespace kelmoro

@@ -1,0 +1,26 @@
+// The job that takes the context's input path to a finished AU file beside
+// it: open, read the WAV file, name the output, write the AU file.
+// Returns true when the AU file was written. Every failure has been reported
+// through the host, except one: an input whose file name holds no ".wav",
+// which ends with nothing written and no message.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "convert_context.h"
+#include "convert_host.h"
+
+namespace kelmoro {
+
+// Runs one conversion of g_convertContext.inputPath.
+bool Convert(CConvertHost& host);
+// The same on a given context (tests, fuzzing).
+bool Convert(CConvertContext& context, CConvertHost& host);
+
+// The output path for an input path: the file name lower-cased (the folders
+// keep their case) and its first ".wav" replaced by ".au"; nothing when the
+// file name holds no ".wav".
+std::optional<std::string> OutputPathFor(const std::string& inputPath);
+
+}  // namespace kelmoro

@@ -1,0 +1,54 @@
+// Every binary-format constant the engine uses: RIFF/WAVE chunk ids and
+// format tags, the AU header, and the mu-law encoder's constants.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace kelmoro {
+
+// ---- RIFF WAVE -------------------------------------------------------------
+inline constexpr std::array<char, 4> kRiffId{'R', 'I', 'F', 'F'};
+inline constexpr std::array<char, 4> kWaveId{'W', 'A', 'V', 'E'};
+inline constexpr std::array<char, 4> kFormatChunkId{'f', 'm', 't', ' '};
+inline constexpr std::array<char, 4> kFactChunkId{'f', 'a', 'c', 't'};
+inline constexpr std::array<char, 4> kDataChunkId{'d', 'a', 't', 'a'};
+
+inline constexpr std::uint32_t kRiffHeaderSize = 12;  // "RIFF", size, "WAVE"
+inline constexpr std::uint32_t kChunkHeaderSize = 8;  // id, size
+// A chunk size is a signed 32-bit count; 2^31 and more cannot be real.
+inline constexpr std::uint32_t kLargestChunkSize = 0x7FFFFFFF;
+
+inline constexpr std::uint16_t kFormatTagPcm = 0x0001;
+inline constexpr std::uint16_t kFormatTagExtensible = 0xFFFE;
+// Tag, channels, rate, bytes per second, block align, bits per sample.
+inline constexpr std::uint32_t kFormatFieldsSize = 16;
+// cbSize, valid bits, channel mask, sub-format GUID.
+inline constexpr std::uint32_t kExtensionSize = 24;
+inline constexpr std::uint32_t kExtensibleFormatSize = kFormatFieldsSize + kExtensionSize;
+// KSDATAFORMAT_SUBTYPE_PCM, 00000001-0000-0010-8000-00AA00389B71, as stored.
+inline constexpr std::array<std::uint8_t, 16> kPcmSubFormatGuid{
+    0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+    0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+inline constexpr std::uint32_t kFactFieldsSize = 4;  // sample length, ignored
+
+inline constexpr int kMaxChannels = 2;
+
+// ---- Sun AU ----------------------------------------------------------------
+inline constexpr std::array<std::uint8_t, 4> kAuMagic{'.', 's', 'n', 'd'};
+inline constexpr std::uint32_t kAuHeaderSize = 28;
+inline constexpr std::uint32_t kAuEncodingMuLaw8 = 1;
+inline constexpr std::uint32_t kAuChannels = 1;
+inline constexpr std::uint32_t kAuAnnotation = 0;
+inline constexpr int kTargetRate = 8012;  // not 8000: the header says 8012 too
+
+// ---- mu-law ----------------------------------------------------------------
+inline constexpr int kMuLawClip = 32635;  // largest magnitude encoded
+inline constexpr int kMuLawBias = 0x84;
+inline constexpr std::uint8_t kMuLawZeroTrapCode = 0x02;  // written instead of 0x00
+
+// ---- Encoding names held by the context --------------------------------------
+inline constexpr const char* kEncodingPcm = "PCM";
+inline constexpr const char* kEncodingMuLaw = "Mu-Law";
+
+}  // namespace kelmoro

@@ -1,0 +1,114 @@
+// Stereo to mono, rate change by dropping samples, linear to mu-law.
+#include "sample_stages.h"
+
+#include <algorithm>
+#include <array>
+
+#include "format_constants.h"
+#include "messages.h"
+
+namespace kelmoro {
+namespace {
+
+// Entry n is the whole part of log2 n (entry 0 is 0): the exponent of a
+// biased magnitude, indexed by its bits 7 to 14.
+constexpr std::array<std::uint8_t, 256> MakeExponentTable() {
+    std::array<std::uint8_t, 256> table{};
+    for (int n = 2; n < 256; ++n) table[n] = static_cast<std::uint8_t>(table[n / 2] + 1);
+    return table;
+}
+constexpr std::array<std::uint8_t, 256> kExponentTable = MakeExponentTable();
+
+}  // namespace
+
+std::uint8_t MuLawEncode(std::int32_t sample) {
+    int sign = 0;
+    // Widened so that the most negative 32-bit value negates safely.
+    std::int64_t magnitude = sample;
+    if (magnitude < 0) {
+        sign = 0x80;
+        magnitude = -magnitude;
+    }
+    if (magnitude > kMuLawClip) magnitude = kMuLawClip;
+    const int biased = static_cast<int>(magnitude) + kMuLawBias;
+    const int exponent = kExponentTable[(biased >> 7) & 0xFF];
+    const int mantissa = (biased >> (exponent + 3)) & 0x0F;
+    const auto code = static_cast<std::uint8_t>(~(sign | (exponent << 4) | mantissa));
+    return code == 0x00 ? kMuLawZeroTrapCode : code;
+}
+
+bool ToMono(CConvertContext& context) {
+    if (context.channels == 1) return true;
+    std::int32_t* left = context.left.data();
+    const std::int32_t* right = context.right.data();
+    const std::int32_t channels = context.channels;
+    if (right != nullptr) {
+        for (std::int32_t i = 0; i < context.frameCount; ++i) {
+            left[i] = (left[i] + right[i]) / channels;
+        }
+    }
+    context.channels = 1;
+    context.right.Release();
+    return true;
+}
+
+bool ChangeRate(CConvertContext& context, int targetRate) {
+    if (targetRate == context.sampleRate) return true;
+    const std::int64_t frames = context.frameCount;
+    if (frames == 0) return true;
+    if (context.sampleRate <= 0 || targetRate <= 0) return false;
+
+    // Double precision throughout: which samples are kept depends on the
+    // exact rounding of this accumulation.
+    const double ratio = static_cast<double>(targetRate) / context.sampleRate;
+    const double step = 1.0 / context.sampleRate;
+    const double threshold = 1.0 / targetRate;
+    // At most one output frame per input frame, so never more than frames + 1
+    // entries however low the source rate; +2 covers rounding in the count.
+    const auto estimate = static_cast<std::int64_t>(ratio * static_cast<double>(frames)) + 2;
+    const std::int64_t capacity = std::min(frames + 1, estimate);
+
+    const bool stereo = context.channels == 2 && context.right.data() != nullptr;
+    platform::SampleMemory newLeft;
+    platform::SampleMemory newRight;
+    if (!newLeft.Allocate(static_cast<std::size_t>(capacity)) ||
+        (stereo && !newRight.Allocate(static_cast<std::size_t>(capacity)))) {
+        return false;
+    }
+    const std::int32_t* left = context.left.data();
+    const std::int32_t* right = context.right.data();
+    std::int32_t* keptLeft = newLeft.data();
+    std::int32_t* keptRight = newRight.data();
+    double accumulator = 0.0;
+    std::int64_t kept = 0;
+    for (std::int64_t i = 0; i < frames; ++i) {
+        accumulator += step;
+        if (accumulator > threshold && kept < capacity) {
+            keptLeft[kept] = left[i];
+            if (stereo) keptRight[kept] = right[i];
+            accumulator -= threshold;
+            ++kept;
+        }
+    }
+    context.left = std::move(newLeft);
+    if (stereo) context.right = std::move(newRight);
+    context.frameCount = static_cast<std::int32_t>(kept);
+    return true;
+}
+
+bool ChangeEncoding(CConvertContext& context, CConvertHost& host, const std::string& target) {
+    if (target == context.encodingName) return true;
+    if (target != kEncodingMuLaw || context.encodingName != kEncodingPcm) {
+        host.ReportError(kUnimplementedEncodingChange);
+        return false;
+    }
+    for (platform::SampleMemory* samples : {&context.left, &context.right}) {
+        std::int32_t* data = samples->data();
+        if (data == nullptr) continue;
+        for (std::int32_t i = 0; i < context.frameCount; ++i) data[i] = MuLawEncode(data[i]);
+    }
+    context.encodingName = kEncodingMuLaw;
+    return true;
+}
+
+}  // namespace kelmoro

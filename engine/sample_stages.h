@@ -1,0 +1,30 @@
+// The three stages that turn the samples read from a WAV file into what an
+// AU file holds, each in place on the context: stereo to mono, 8012 Hz by
+// keeping or dropping whole samples, and linear to mu-law.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "convert_context.h"
+#include "convert_host.h"
+
+namespace kelmoro {
+
+// Mixes two channels to one: (left + right) / 2, rounding toward zero.
+bool ToMono(CConvertContext& context);
+
+// Keeps or drops whole frames so that the context holds about `targetRate`
+// frames per second, without filtering. Rates below the target keep every
+// frame. The sample rate field keeps the source rate. False only when the
+// new array cannot be allocated.
+bool ChangeRate(CConvertContext& context, int targetRate);
+
+// Converts "PCM" to "Mu-Law"; any other change is reported through the host
+// as not available and gives false.
+bool ChangeEncoding(CConvertContext& context, CConvertHost& host, const std::string& target);
+
+// The mu-law code of one linear 16-bit sample, zero trap included.
+std::uint8_t MuLawEncode(std::int32_t sample);
+
+}  // namespace kelmoro

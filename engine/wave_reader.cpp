@@ -1,0 +1,254 @@
+// The RIFF WAVE reader: header, chunk walk, format chunk, sample decoding.
+#include "wave_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "format_constants.h"
+#include "messages.h"
+#include "progress_steps.h"
+
+namespace kelmoro {
+namespace {
+
+using ChunkId = std::array<char, 4>;
+
+std::uint16_t Le16(const unsigned char* bytes) {
+    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+std::uint32_t Le32(const unsigned char* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+           (static_cast<std::uint32_t>(bytes[2]) << 16) |
+           (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+bool ReadExactly(platform::InputFile& file, void* destination, std::size_t count) {
+    return file.Read(destination, count) == count;
+}
+
+bool ReadU16(platform::InputFile& file, std::uint16_t& value) {
+    unsigned char bytes[2];
+    if (!ReadExactly(file, bytes, sizeof bytes)) return false;
+    value = Le16(bytes);
+    return true;
+}
+
+bool ReadU32(platform::InputFile& file, std::uint32_t& value) {
+    unsigned char bytes[4];
+    if (!ReadExactly(file, bytes, sizeof bytes)) return false;
+    value = Le32(bytes);
+    return true;
+}
+
+bool Fail(CConvertHost& host, const std::string& message) {
+    host.ReportError(message);
+    return false;
+}
+
+bool ReadError(CConvertHost& host) { return Fail(host, kDataReadError); }
+
+bool IsSupportedSampleSize(std::uint16_t bits) {
+    return bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+// Reads a "fmt " chunk body of declared `size`; the file stands just after
+// the chunk header.
+bool ReadFormatChunk(CConvertContext& context, CConvertHost& host, std::uint32_t size) {
+    platform::InputFile& file = context.inputFile;
+    const std::string& path = context.inputPath;
+    std::uint16_t formatTag = 0;
+    if (!ReadU16(file, formatTag)) return ReadError(host);
+    if (formatTag != kFormatTagPcm && formatTag != kFormatTagExtensible) {
+        return Fail(host, FileReadError(path, kUnidentifiedEncoding));
+    }
+    std::uint16_t channels = 0;
+    if (!ReadU16(file, channels)) return ReadError(host);
+    if (channels > kMaxChannels) return Fail(host, kTooManyChannels);
+    std::uint32_t sampleRate = 0;
+    std::uint32_t bytesPerSecond = 0;
+    std::uint16_t blockAlign = 0;
+    std::uint16_t bitsPerSample = 0;
+    if (!ReadU32(file, sampleRate) || !ReadU32(file, bytesPerSecond) ||
+        !ReadU16(file, blockAlign) || !ReadU16(file, bitsPerSample)) {
+        return ReadError(host);
+    }
+    std::uint32_t consumed = kFormatFieldsSize;
+    if (formatTag == kFormatTagExtensible) {
+        // Only the PCM sub-format is integer PCM; float and compressed
+        // sub-formats share the same tag.
+        if (size < kExtensibleFormatSize) return Fail(host, FileReadError(path, kUnidentifiedEncoding));
+        unsigned char extension[kExtensionSize];
+        if (!ReadExactly(file, extension, sizeof extension)) return ReadError(host);
+        if (std::memcmp(extension + 8, kPcmSubFormatGuid.data(), kPcmSubFormatGuid.size()) != 0) {
+            return Fail(host, FileReadError(path, kUnidentifiedEncoding));
+        }
+        consumed = kExtensibleFormatSize;
+    }
+    if (channels == 0) return Fail(host, FileReadError(path, kNoChannels));
+    if (!IsSupportedSampleSize(bitsPerSample)) {
+        return Fail(host, FileReadError(path, kUnsupportedSampleSize));
+    }
+    context.encodingName = kEncodingPcm;
+    context.channels = channels;
+    context.sampleRate = static_cast<std::int32_t>(sampleRate);
+    context.bitsPerSample = bitsPerSample;
+    if (!SkipWords(context, consumed, size)) return ReadError(host);
+    context.formatSeen = true;
+    return true;
+}
+
+// One sample of `Bytes` bytes, little-endian, brought to the 16-bit range.
+template <int Bytes>
+std::int32_t DecodeSample(const unsigned char* bytes) {
+    if constexpr (Bytes == 1) {
+        return static_cast<std::int32_t>(bytes[0]) * 256 - 32768;
+    } else if constexpr (Bytes == 2) {
+        return static_cast<std::int16_t>(Le16(bytes));
+    } else if constexpr (Bytes == 3) {
+        // Assemble in the top 24 bits, then shift arithmetically: top 16 bits.
+        auto word = static_cast<std::int32_t>((static_cast<std::uint32_t>(bytes[0]) << 8) |
+                                              (static_cast<std::uint32_t>(bytes[1]) << 16) |
+                                              (static_cast<std::uint32_t>(bytes[2]) << 24));
+        return word >> 16;
+    } else {
+        return static_cast<std::int32_t>(Le32(bytes)) >> 16;
+    }
+}
+
+template <int Bytes, int Channels>
+void DecodeFrames(const unsigned char* bytes, std::int32_t* left, std::int32_t* right,
+                  std::int64_t count) {
+    for (std::int64_t i = 0; i < count; ++i) {
+        left[i] = DecodeSample<Bytes>(bytes);
+        if constexpr (Channels == 2) right[i] = DecodeSample<Bytes>(bytes + Bytes);
+        bytes += Bytes * Channels;
+    }
+}
+
+using FrameDecoder = void (*)(const unsigned char*, std::int32_t*, std::int32_t*, std::int64_t);
+
+FrameDecoder DecoderFor(int bytesPerSample, int channels) {
+    static constexpr FrameDecoder kDecoders[4][2] = {
+        {DecodeFrames<1, 1>, DecodeFrames<1, 2>},
+        {DecodeFrames<2, 1>, DecodeFrames<2, 2>},
+        {DecodeFrames<3, 1>, DecodeFrames<3, 2>},
+        {DecodeFrames<4, 1>, DecodeFrames<4, 2>},
+    };
+    return kDecoders[bytesPerSample - 1][channels - 1];
+}
+
+// Reads the samples of a data chunk of declared `size`; the file stands just
+// after the chunk header.
+bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint32_t size) {
+    platform::InputFile& file = context.inputFile;
+    const int bytesPerSample = context.bitsPerSample / 8;
+    const int frameBytes = bytesPerSample * context.channels;
+    // Streaming writers leave 0xFFFFFFFF or a size larger than what followed;
+    // only the whole frames really in the file are read.
+    const std::uint64_t dataBytes = std::min<std::uint64_t>(size, file.Remaining());
+    const std::uint64_t frames = dataBytes / static_cast<std::uint64_t>(frameBytes);
+    if (frames > 0 && context.sampleRate <= 0) {
+        return Fail(host, FileReadError(context.inputPath, kUnsupportedSampleRate));
+    }
+    if (frames > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) ||
+        !context.left.Allocate(frames) ||
+        (context.channels == 2 && !context.right.Allocate(frames))) {
+        context.left.Release();
+        context.right.Release();
+        return Fail(host, FileReadError(context.inputPath, kTooLarge));
+    }
+    context.frameCount = static_cast<std::int32_t>(frames);
+
+    const FrameDecoder decode = DecoderFor(bytesPerSample, context.channels);
+    std::int32_t* left = context.left.data();
+    std::int32_t* right = context.right.data();
+    constexpr std::int64_t kBlockFrames = 32 * 1024;
+    std::vector<unsigned char> block(static_cast<std::size_t>(kBlockFrames * frameBytes));
+
+    const ProgressSteps progress(static_cast<std::int64_t>(frames), 0, 90);
+    int lastPosition = 1;
+    for (std::int64_t index = 0; index < static_cast<std::int64_t>(frames);) {
+        const int position = progress.PositionAt(index);
+        if (position > lastPosition) {
+            host.SetProgressPos(position);
+            lastPosition = position;
+        }
+        const std::int64_t segmentEnd = progress.NextChange(index);
+        while (index < segmentEnd) {
+            const std::int64_t count = std::min(kBlockFrames, segmentEnd - index);
+            const std::size_t bytes = static_cast<std::size_t>(count * frameBytes);
+            // The file was measured when it was opened; one cut short since
+            // then must not yield samples made from stale bytes.
+            if (!ReadExactly(file, block.data(), bytes)) return ReadError(host);
+            decode(block.data(), left + index, right == nullptr ? nullptr : right + index, count);
+            index += count;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SkipWords(CConvertContext& context, std::uint32_t consumed, std::uint32_t size) {
+    const std::uint64_t padded = static_cast<std::uint64_t>(size) + (size & 1u);
+    const std::uint64_t body = size > consumed ? size - consumed : 0;
+    const std::uint64_t skip = padded > consumed ? padded - consumed : 0;
+    platform::InputFile& file = context.inputFile;
+    // The body must be there; a pad byte missing at the very end is tolerated.
+    if (file.Remaining() < body) return false;
+    file.Skip(skip);
+    return true;
+}
+
+bool ReadWave(CConvertContext& context, CConvertHost& host) {
+    platform::InputFile& file = context.inputFile;
+    const std::string& path = context.inputPath;
+    if (!file.Seek(0)) return ReadError(host);
+
+    ChunkId tag{};
+    if (!ReadExactly(file, tag.data(), tag.size())) return ReadError(host);
+    if (tag != kRiffId) return Fail(host, FileReadError(path, kNotRiff));
+    std::uint32_t riffSize = 0;
+    ReadU32(file, riffSize);  // a short read here fails the next one
+    if (!ReadExactly(file, tag.data(), tag.size())) return ReadError(host);
+    if (tag != kWaveId) return Fail(host, FileReadError(path, kNotWave));
+
+    context.formatSeen = false;
+    std::uint64_t count = kRiffHeaderSize;
+    // Streaming writers leave 0xFFFFFFFF (or 0) as the RIFF size; then the
+    // file's own length bounds the walk.
+    const std::uint64_t walkEnd = (riffSize <= kRiffHeaderSize || riffSize > kLargestChunkSize)
+                                      ? file.Size()
+                                      : riffSize;
+    while (count < walkEnd) {
+        unsigned char header[kChunkHeaderSize];
+        if (!ReadExactly(file, header, sizeof header)) return ReadError(host);
+        count += kChunkHeaderSize;
+        ChunkId id;
+        std::memcpy(id.data(), header, id.size());
+        const std::uint32_t size = Le32(header + 4);
+
+        if (id == kDataChunkId) {
+            if (!context.formatSeen) return Fail(host, std::string(kReadErrorPrefix) + kDataBeforeFormat);
+            return ReadSamples(context, host, size);
+        }
+        if (size > kLargestChunkSize) return ReadError(host);
+        if (id == kFormatChunkId) {
+            if (!ReadFormatChunk(context, host, size)) return false;
+        } else if (id == kFactChunkId) {
+            std::uint32_t ignored = 0;
+            if (!ReadU32(file, ignored) || !SkipWords(context, kFactFieldsSize, size)) {
+                return ReadError(host);
+            }
+        } else if (!SkipWords(context, 0, size)) {
+            return ReadError(host);
+        }
+        count += static_cast<std::uint64_t>(size) + (size & 1u);
+    }
+    return true;  // no data chunk: zero frames
+}
+
+}  // namespace kelmoro

@@ -1,0 +1,24 @@
+// Reads the context's open input as a RIFF WAVE file into the context's
+// sample arrays, moving the host's progress bar from 1 towards 90.
+// Accepts integer PCM (format tag 1, or WAVE_FORMAT_EXTENSIBLE with the PCM
+// sub-format) with one or two channels and 8, 16, 24 or 32 bits per sample;
+// 24- and 32-bit samples keep their top 16 bits. Anything else, and any file
+// cut short before its data, is reported through the host and gives false.
+// A file without a data chunk reads as zero frames.
+#pragma once
+
+#include <cstdint>
+
+#include "convert_context.h"
+#include "convert_host.h"
+
+namespace kelmoro {
+
+bool ReadWave(CConvertContext& context, CConvertHost& host);
+
+// Passes over the rest of a chunk body of declared `size` of which `consumed`
+// bytes have been read, and the pad byte after an odd-sized body. False when
+// the body runs past the end of the file (a missing final pad byte is fine).
+bool SkipWords(CConvertContext& context, std::uint32_t consumed, std::uint32_t size);
+
+}  // namespace kelmoro

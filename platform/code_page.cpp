@@ -1,0 +1,90 @@
+// Character-wise string helpers for UTF-8, Shift-JIS and single-byte code pages.
+#include "code_page.h"
+
+#include <langinfo.h>
+#include <strings.h>
+
+namespace platform {
+namespace {
+
+CodePage g_codePage = CodePage::kUtf8;
+
+bool IsShiftJisLead(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+std::size_t Utf8SequenceLength(unsigned char lead) {
+    if (lead < 0xC0) return 1;  // ASCII, or a stray continuation byte
+    if (lead < 0xE0) return 2;
+    if (lead < 0xF0) return 3;
+    if (lead < 0xF8) return 4;
+    return 1;
+}
+
+}  // namespace
+
+void SelectCodePageFromLocale() {
+    const char* codeSet = nl_langinfo(CODESET);
+    if (codeSet == nullptr) codeSet = "";
+    if (strcasecmp(codeSet, "UTF-8") == 0 || strcasecmp(codeSet, "UTF8") == 0) {
+        g_codePage = CodePage::kUtf8;
+    } else if (strcasecmp(codeSet, "SHIFT_JIS") == 0 || strcasecmp(codeSet, "SJIS") == 0 ||
+               strcasecmp(codeSet, "CP932") == 0 || strcasecmp(codeSet, "WINDOWS-31J") == 0) {
+        g_codePage = CodePage::kShiftJis;
+    } else if (strcasecmp(codeSet, "ANSI_X3.4-1968") == 0) {
+        // The plain "C" locale: file names on Linux are UTF-8 all the same.
+        g_codePage = CodePage::kUtf8;
+    } else {
+        g_codePage = CodePage::kSingleByte;
+    }
+}
+
+void SetCodePage(CodePage codePage) { g_codePage = codePage; }
+
+CodePage ActiveCodePage() { return g_codePage; }
+
+std::size_t CharacterLength(std::string_view text, CodePage codePage) {
+    if (text.empty()) return 0;
+    auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t length = 1;
+    switch (codePage) {
+        case CodePage::kSingleByte:
+            break;
+        case CodePage::kUtf8:
+            length = Utf8SequenceLength(lead);
+            break;
+        case CodePage::kShiftJis:
+            length = IsShiftJisLead(lead) ? 2 : 1;
+            break;
+    }
+    return length <= text.size() ? length : text.size();
+}
+
+void MbsLower(std::string& text, CodePage codePage) {
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = CharacterLength(std::string_view(text).substr(i), codePage);
+        if (length == 1 && text[i] >= 'A' && text[i] <= 'Z') text[i] = static_cast<char>(text[i] + ('a' - 'A'));
+        i += length;
+    }
+}
+
+std::size_t MbsFind(std::string_view haystack, std::string_view needle, CodePage codePage) {
+    if (needle.empty()) return 0;
+    for (std::size_t i = 0; i < haystack.size();) {
+        if (haystack.substr(i, needle.size()) == needle) return i;
+        i += CharacterLength(haystack.substr(i), codePage);
+    }
+    return std::string_view::npos;
+}
+
+std::size_t FileNameOffset(std::string_view path, CodePage codePage) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size();) {
+        std::size_t length = CharacterLength(path.substr(i), codePage);
+        if (length == 1 && path[i] == '/') start = i + 1;
+        i += length;
+    }
+    return start;
+}
+
+}  // namespace platform

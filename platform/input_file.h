@@ -1,0 +1,53 @@
+// A file opened for reading, with its own read buffer, so that the reader can
+// ask for a few bytes at a time without a system call per request.
+// Reads past the end deliver fewer bytes (never stale ones); the caller sees
+// how many arrived.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // Opens an existing regular file read-only. False when it cannot be opened
+    // or is not a regular file (a folder, a device).
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+
+    // The file's length in bytes when it was opened.
+    std::uint64_t Size() const { return size_; }
+    // The offset of the next byte Read will deliver.
+    std::uint64_t Position() const { return bufferStart_ + bufferPos_; }
+    std::uint64_t Remaining() const { return size_ > Position() ? size_ - Position() : 0; }
+
+    // Moves the read position; false on a failed seek.
+    bool Seek(std::uint64_t offset);
+    // Reads up to count bytes; returns how many were delivered (fewer only at
+    // the end of the file or on a read error).
+    std::size_t Read(void* destination, std::size_t count);
+    // Passes over up to count bytes; returns how many were passed over.
+    std::uint64_t Skip(std::uint64_t count);
+
+private:
+    bool Refill();
+
+    static constexpr std::size_t kBufferSize = 256 * 1024;
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+    std::unique_ptr<unsigned char[]> buffer_;
+    std::uint64_t bufferStart_ = 0;  // file offset of buffer_[0]
+    std::size_t bufferPos_ = 0;      // next byte to deliver
+    std::size_t bufferFill_ = 0;     // bytes valid in buffer_
+};
+
+}  // namespace platform

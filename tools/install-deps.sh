@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs, through apt-get, whatever Debian packages the build and the tests
+# need and this machine lacks. Quiet and quick when everything is there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  googletest libgtest-dev
+  sox
+)
+# Extra sets, named on the command line: e.g. install-deps.sh gui bench
+for extra in "$@"; do
+  case "$extra" in
+    gui) packages+=(libwxgtk3.2-dev xvfb xauth xdotool x11-utils imagemagick dbus openbox
+                    fonts-ipafont-gothic adwaita-icon-theme) ;;
+    bench) packages+=(ffmpeg hyperfine libbenchmark-dev time) ;;
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    *) echo "install-deps.sh: unknown set '$extra'" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
