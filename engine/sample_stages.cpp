@@ -19,9 +19,7 @@ constexpr std::array<std::uint8_t, 256> MakeExponentTable() {
 }
 constexpr std::array<std::uint8_t, 256> kExponentTable = MakeExponentTable();
 
-}  // namespace
-
-std::uint8_t MuLawEncode(std::int32_t sample) {
+constexpr std::uint8_t EncodeOne(std::int32_t sample) {
     int sign = 0;
     // Widened so that the most negative 32-bit value negates safely.
     std::int64_t magnitude = sample;
@@ -37,15 +35,36 @@ std::uint8_t MuLawEncode(std::int32_t sample) {
     return code == 0x00 ? kMuLawZeroTrapCode : code;
 }
 
+// The code of every sample in the 16-bit range, which is all the reader and
+// the mix produce: one load per sample instead of a dozen operations.
+constexpr std::int32_t kTableLow = -32768;
+constexpr std::array<std::uint8_t, 65536> MakeCodeTable() {
+    std::array<std::uint8_t, 65536> table{};
+    for (std::int32_t i = 0; i < 65536; ++i) table[i] = EncodeOne(i + kTableLow);
+    return table;
+}
+constexpr std::array<std::uint8_t, 65536> kCodeTable = MakeCodeTable();
+
+}  // namespace
+
+std::uint8_t MuLawEncode(std::int32_t sample) {
+    // Unsigned, so that samples far outside the range wrap to large indices.
+    const std::uint32_t index = static_cast<std::uint32_t>(sample) - static_cast<std::uint32_t>(kTableLow);
+    return index < kCodeTable.size() ? kCodeTable[index] : EncodeOne(sample);
+}
+
 bool ToMono(CConvertContext& context) {
     if (context.channels == 1) return true;
     std::int32_t* left = context.left.data();
     const std::int32_t* right = context.right.data();
     const std::int32_t channels = context.channels;
-    if (right != nullptr) {
-        for (std::int32_t i = 0; i < context.frameCount; ++i) {
-            left[i] = (left[i] + right[i]) / channels;
-        }
+    const std::int64_t frames = context.frameCount;
+    if (right != nullptr && channels == 2) {
+        // A constant divisor becomes a shift: a division per frame would cost
+        // more than everything else in this loop.
+        for (std::int64_t i = 0; i < frames; ++i) left[i] = (left[i] + right[i]) / 2;
+    } else if (right != nullptr) {
+        for (std::int64_t i = 0; i < frames; ++i) left[i] = (left[i] + right[i]) / channels;
     }
     context.channels = 1;
     context.right.Release();
@@ -105,7 +124,8 @@ bool ChangeEncoding(CConvertContext& context, CConvertHost& host, const std::str
     for (platform::SampleMemory* samples : {&context.left, &context.right}) {
         std::int32_t* data = samples->data();
         if (data == nullptr) continue;
-        for (std::int32_t i = 0; i < context.frameCount; ++i) data[i] = MuLawEncode(data[i]);
+        const std::int64_t frames = context.frameCount;
+        for (std::int64_t i = 0; i < frames; ++i) data[i] = MuLawEncode(data[i]);
     }
     context.encodingName = kEncodingMuLaw;
     return true;

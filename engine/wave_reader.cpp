@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <vector>
+#include <memory>
 
 #include "format_constants.h"
 #include "messages.h"
@@ -14,6 +14,8 @@ namespace kelmoro {
 namespace {
 
 using ChunkId = std::array<char, 4>;
+
+constexpr std::int64_t kBlockBytes = 512 * 1024;
 
 std::uint16_t Le16(const unsigned char* bytes) {
     return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
@@ -165,27 +167,35 @@ bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint32_t siz
     const FrameDecoder decode = DecoderFor(bytesPerSample, context.channels);
     std::int32_t* left = context.left.data();
     std::int32_t* right = context.right.data();
-    constexpr std::int64_t kBlockFrames = 32 * 1024;
-    std::vector<unsigned char> block(static_cast<std::size_t>(kBlockFrames * frameBytes));
+    // Blocks at least as large as the file layer's buffer are read straight
+    // into this memory, sparing a copy through that buffer.
+    const std::int64_t kBlockFrames = kBlockBytes / frameBytes;
+    const auto block = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(kBlockFrames * frameBytes));
 
     const ProgressSteps progress(static_cast<std::int64_t>(frames), 0, 90);
+    const auto total = static_cast<std::int64_t>(frames);
     int lastPosition = 1;
-    for (std::int64_t index = 0; index < static_cast<std::int64_t>(frames);) {
-        const int position = progress.PositionAt(index);
-        if (position > lastPosition) {
-            host.SetProgressPos(position);
-            lastPosition = position;
+    for (std::int64_t blockStart = 0; blockStart < total;) {
+        const std::int64_t blockEnd = std::min(total, blockStart + kBlockFrames);
+        // The file was measured when it was opened; one cut short since then
+        // must not yield samples made from stale bytes.
+        if (!ReadExactly(file, block.get(), static_cast<std::size_t>((blockEnd - blockStart) * frameBytes))) {
+            return ReadError(host);
         }
-        const std::int64_t segmentEnd = progress.NextChange(index);
-        while (index < segmentEnd) {
-            const std::int64_t count = std::min(kBlockFrames, segmentEnd - index);
-            const std::size_t bytes = static_cast<std::size_t>(count * frameBytes);
-            // The file was measured when it was opened; one cut short since
-            // then must not yield samples made from stale bytes.
-            if (!ReadExactly(file, block.data(), bytes)) return ReadError(host);
-            decode(block.data(), left + index, right == nullptr ? nullptr : right + index, count);
-            index += count;
+        // Decoded a progress step at a time, so that the bar moves as it
+        // would if every frame were read on its own.
+        for (std::int64_t index = blockStart; index < blockEnd;) {
+            const int position = progress.PositionAt(index);
+            if (position > lastPosition) {
+                host.SetProgressPos(position);
+                lastPosition = position;
+            }
+            const std::int64_t segmentEnd = std::min(blockEnd, progress.NextChange(index));
+            decode(block.get() + (index - blockStart) * frameBytes, left + index,
+                   right == nullptr ? nullptr : right + index, segmentEnd - index);
+            index = segmentEnd;
         }
+        blockStart = blockEnd;
     }
     return true;
 }

@@ -28,7 +28,7 @@ bool InputFile::Open(const std::string& path) {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
     size_ = static_cast<std::uint64_t>(info.st_size);
-    if (!buffer_) buffer_ = std::make_unique<unsigned char[]>(kBufferSize);
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
     bufferStart_ = 0;
     bufferPos_ = 0;
     bufferFill_ = 0;

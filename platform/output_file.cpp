@@ -58,7 +58,7 @@ bool OutputFile::Create(const std::string& path) {
             fd_ = fd;
             targetPath_ = path;
             temporaryPath_ = std::move(candidate);
-            if (!buffer_) buffer_ = std::make_unique<unsigned char[]>(kBufferSize);
+            if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
             return true;
         }
         if (errno != EEXIST) return false;
