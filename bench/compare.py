@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""Times kelmoro-cli against sox and ffmpeg doing the same conversion (to
+8-bit mu-law, mono, 8012 Hz AU), with `cat` as the floor.
+
+Every command runs once per round, in a rotating order, after one warm-up
+round that is not counted; the table shows the median wall time of the
+rounds, the input read per second, the median peak resident memory (from
+GNU time) and each
+command's time as a multiple of kelmoro-cli's. Usually run through
+bench/run-benchmark.sh.
+
+    bench/compare.py --cli PATH [--rounds N] [--markdown] WAV...
+"""
+import argparse
+import os
+import platform
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def commands(cli, wav, out_dir):
+    au = os.path.join(out_dir, "out.au")
+    return [
+        ("kelmoro-cli", [cli, "-q", wav]),
+        ("sox", ["sox", wav, "-r", "8012", "-c", "1", "-e", "u-law", au]),
+        ("sox … rate -q", ["sox", wav, "-r", "8012", "-c", "1", "-e", "u-law", au, "rate", "-q"]),
+        ("sox -D … rate -q", ["sox", "-D", wav, "-r", "8012", "-c", "1", "-e", "u-law", au, "rate", "-q"]),
+        ("ffmpeg", ["ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-i", wav, "-ar", "8012", "-ac", "1",
+                    "-c:a", "pcm_mulaw", au]),
+        ("cat > /dev/null", ["cat", wav]),
+    ]
+
+
+def run_once(argv, scratch):
+    """Wall seconds and peak resident memory in bytes of one run.
+
+    The memory comes from GNU time, whose own small footprint before it
+    starts the command (about 1 MiB) is all it adds; measured from Python
+    the footprint of the interpreter that forked would be counted instead.
+    """
+    report = os.path.join(scratch, "time.txt")
+    start = time.perf_counter()
+    run = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report, *argv],
+                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    wall = time.perf_counter() - start
+    if run.returncode != 0:
+        raise SystemExit(f"{argv[0]} failed ({run.returncode}): {run.stderr.decode(errors='replace')}")
+    with open(report) as f:
+        peak_kib = int(f.read().split()[-1])
+    return wall, peak_kib * 1024
+
+
+def measure(cli, wav, rounds):
+    out_dir = tempfile.mkdtemp(prefix="kelmoro-bench-")
+    table = commands(cli, wav, out_dir)
+    walls = {name: [] for name, _ in table}
+    peaks = {name: [] for name, _ in table}
+    for round_index in range(rounds + 1):
+        shift = round_index % len(table)
+        for name, argv in table[shift:] + table[:shift]:
+            wall, peak = run_once(argv, out_dir)
+            if round_index > 0:  # the first round only warms the page cache
+                walls[name].append(wall)
+                peaks[name].append(peak)
+    for name in os.listdir(out_dir):
+        os.remove(os.path.join(out_dir, name))
+    os.rmdir(out_dir)
+    return [(name, walls[name], peaks[name]) for name, _ in table]
+
+
+def describe(wav):
+    with open(wav, "rb") as f:
+        header = f.read(36)
+    channels = int.from_bytes(header[22:24], "little")
+    rate = int.from_bytes(header[24:28], "little")
+    bits = int.from_bytes(header[34:36], "little")
+    size = os.path.getsize(wav)
+    layout = "stereo" if channels == 2 else "mono"
+    return f"{bits}-bit {layout} {rate} Hz, {size / 1e6:.1f} MB", size
+
+
+def machine():
+    cpu = "unknown CPU"
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    cpu = line.split(":", 1)[1].strip()
+                    break
+    except OSError:
+        pass
+    memory = os.sysconf("SC_PAGE_SIZE") * os.sysconf("SC_PHYS_PAGES") / 2**30
+    thp = "?"
+    try:
+        with open("/sys/kernel/mm/transparent_hugepage/enabled") as f:
+            thp = f.read().strip()
+    except OSError:
+        pass
+    return (f"{os.cpu_count()} cores ({cpu}), {memory:.0f} GiB RAM, Linux {platform.release()}, "
+            f"transparent huge pages: {thp}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--cli", required=True)
+    parser.add_argument("--rounds", type=int, default=7)
+    parser.add_argument("wavs", nargs="+")
+    args = parser.parse_args()
+    cli = os.path.abspath(args.cli)
+
+    print(f"Machine: {machine()}")
+    print(f"Medians of {args.rounds} rounds after one warm-up round; "
+          "ratio = the command's time / kelmoro-cli's time.")
+    verdicts = []
+    for wav in args.wavs:
+        title, size = describe(wav)
+        results = measure(cli, wav, args.rounds)
+        base = statistics.median(results[0][1])
+        print(f"\n**{title}**\n")
+        print("| command | wall time (median, min–max) | input MB/s | peak memory | ratio |")
+        print("|---|---|---|---|---|")
+        for name, walls, peaks in results:
+            median = statistics.median(walls)
+            peak = statistics.median(peaks)
+            print(f"| `{name}` | {median:.3f} s ({min(walls):.3f}–{max(walls):.3f}) | {size / 1e6 / median:,.0f} | "
+                  f"{peak / 2**20:.1f} MiB ({peak / size:.2f}× input) | {median / base:.2f} |")
+        others = {name: statistics.median(walls) for name, walls, _ in results[1:] if not name.startswith("cat")}
+        slowest_ratio = min(others.values()) / base
+        verdicts.append(f"{title}: kelmoro-cli {base:.3f} s; the fastest other converter takes "
+                        f"{slowest_ratio:.2f}× as long; sox {others['sox'] / base:.1f}×, "
+                        f"ffmpeg {others['ffmpeg'] / base:.1f}×; kelmoro-cli peak memory "
+                        f"{statistics.median(results[0][2]) / size:.2f}× the input")
+    print()
+    for verdict in verdicts:
+        print(f"- {verdict}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
