@@ -110,7 +110,8 @@ def draw_banner():
     picture.paste(face_fill, (0, 0), face)
     picture.paste(FACE_EDGE, (0, 0), highlight)
 
-    banner = picture.resize(BANNER_SIZE, Image.LANCZOS)
+    # Averaging (not a sharpening filter) leaves the ground one even colour.
+    banner = picture.resize(BANNER_SIZE, Image.BOX)
     # 256 colours, as a palette image.
     return banner.quantize(colors=256, method=Image.MEDIANCUT, dither=Image.NONE)
 
