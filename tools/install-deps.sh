@@ -15,6 +15,8 @@ for extra in "$@"; do
                     fonts-ipafont-gothic adwaita-icon-theme) ;;
     bench) packages+=(ffmpeg hyperfine libbenchmark-dev time) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    desktop) packages+=(desktop-file-utils dpkg-dev file man-db groff-base gzip
+                        python3-pil fonts-ipafont-gothic) ;;
     *) echo "install-deps.sh: unknown set '$extra'" >&2; exit 2 ;;
   esac
 done
