@@ -38,7 +38,7 @@ std::array<std::uint8_t, kAuHeaderSize> AuHeader(std::uint32_t frames) {
 bool WriteAu(CConvertContext& context, CConvertHost& host) {
     ToMono(context);
     if (!ChangeRate(context, kTargetRate)) {
-        host.ReportError(FileReadError(context.inputPath, kTooLarge));
+        host.ReportError(FileReadError(context.inputPath, kUnsupportedSampleRate));
         return false;
     }
     if (!ChangeEncoding(context, host, kEncodingMuLaw)) return false;

@@ -1,7 +1,6 @@
 // Stereo to mono, rate change by dropping samples, linear to mu-law.
 #include "sample_stages.h"
 
-#include <algorithm>
 #include <array>
 
 #include "format_constants.h"
@@ -79,38 +78,25 @@ bool ChangeRate(CConvertContext& context, int targetRate) {
 
     // Double precision throughout: which samples are kept depends on the
     // exact rounding of this accumulation.
-    const double ratio = static_cast<double>(targetRate) / context.sampleRate;
     const double step = 1.0 / context.sampleRate;
     const double threshold = 1.0 / targetRate;
-    // At most one output frame per input frame, so never more than frames + 1
-    // entries however low the source rate; +2 covers rounding in the count.
-    const auto estimate = static_cast<std::int64_t>(ratio * static_cast<double>(frames)) + 2;
-    const std::int64_t capacity = std::min(frames + 1, estimate);
-
     const bool stereo = context.channels == 2 && context.right.data() != nullptr;
-    platform::SampleMemory newLeft;
-    platform::SampleMemory newRight;
-    if (!newLeft.Allocate(static_cast<std::size_t>(capacity)) ||
-        (stereo && !newRight.Allocate(static_cast<std::size_t>(capacity)))) {
-        return false;
-    }
-    const std::int32_t* left = context.left.data();
-    const std::int32_t* right = context.right.data();
-    std::int32_t* keptLeft = newLeft.data();
-    std::int32_t* keptRight = newRight.data();
+    // The kept frames move down within the arrays they are in: output frame k
+    // comes from an input frame at k or later, so nothing is overwritten
+    // before it is read, and no new memory has to be touched.
+    std::int32_t* left = context.left.data();
+    std::int32_t* right = context.right.data();
     double accumulator = 0.0;
     std::int64_t kept = 0;
     for (std::int64_t i = 0; i < frames; ++i) {
         accumulator += step;
-        if (accumulator > threshold && kept < capacity) {
-            keptLeft[kept] = left[i];
-            if (stereo) keptRight[kept] = right[i];
+        if (accumulator > threshold) {
+            left[kept] = left[i];
+            if (stereo) right[kept] = right[i];
             accumulator -= threshold;
             ++kept;
         }
     }
-    context.left = std::move(newLeft);
-    if (stereo) context.right = std::move(newRight);
     context.frameCount = static_cast<std::int32_t>(kept);
     return true;
 }

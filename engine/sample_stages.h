@@ -16,8 +16,9 @@ bool ToMono(CConvertContext& context);
 
 // Keeps or drops whole frames so that the context holds about `targetRate`
 // frames per second, without filtering. Rates below the target keep every
-// frame. The sample rate field keeps the source rate. False only when the
-// new array cannot be allocated.
+// frame. The sample rate field keeps the source rate. Works within the
+// arrays it is given. False when there are frames and either rate is zero or
+// negative.
 bool ChangeRate(CConvertContext& context, int targetRate);
 
 // Converts "PCM" to "Mu-Law"; any other change is reported through the host
