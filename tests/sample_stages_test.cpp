@@ -155,5 +155,15 @@ TEST(ChangeEncodingTest, TurnsPcmIntoMuLawAndRefusesEverythingElse) {
     }
 }
 
+// The encoder looks codes up in a table of the 16-bit range; samples beyond
+// it, at either end and as far as 32 bits go, still clip.
+TEST(MuLawTest, SamplesBeyondTheSixteenBitRangeClip) {
+    const std::pair<std::int32_t, int> cases[] = {
+        {32767, 0x80},       {32768, 0x80},       {65536, 0x80},  {2147483647, 0x80},
+        {-32768, 0x02},      {-32769, 0x02},      {-65537, 0x02}, {-2147483647 - 1, 0x02},
+    };
+    for (auto [sample, code] : cases) EXPECT_EQ(MuLawEncode(sample), code) << sample;
+}
+
 }  // namespace
 }  // namespace kelmoro::test
