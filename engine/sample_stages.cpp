@@ -37,12 +37,14 @@ constexpr std::uint8_t EncodeOne(std::int32_t sample) {
 // The code of every sample in the 16-bit range, which is all the reader and
 // the mix produce: one load per sample instead of a dozen operations.
 constexpr std::int32_t kTableLow = -32768;
-constexpr std::array<std::uint8_t, 65536> MakeCodeTable() {
+std::array<std::uint8_t, 65536> MakeCodeTable() {
     std::array<std::uint8_t, 65536> table{};
     for (std::int32_t i = 0; i < 65536; ++i) table[i] = EncodeOne(i + kTableLow);
     return table;
 }
-constexpr std::array<std::uint8_t, 65536> kCodeTable = MakeCodeTable();
+// Filled as the program starts (a fraction of a millisecond); too many steps
+// for every compiler to evaluate while compiling.
+const std::array<std::uint8_t, 65536> kCodeTable = MakeCodeTable();
 
 }  // namespace
 

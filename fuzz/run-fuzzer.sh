@@ -16,7 +16,7 @@ tools/install-deps.sh fuzz
 build=build/fuzz
 sanitizers=-fsanitize=fuzzer-no-link,address,undefined
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="$sanitizers -fno-sanitize-recover=all -fno-omit-frame-pointer" \
   -DKELMORO_BUILD_TESTS=OFF -DKELMORO_BUILD_APP=OFF -DKELMORO_BUILD_FUZZ=ON >/dev/null
 cmake --build "$build" --target kelmoro_convert_fuzzer -- -j2
