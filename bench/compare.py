@@ -12,6 +12,7 @@ bench/run-benchmark.sh.
     bench/compare.py --cli PATH [--rounds N] [--markdown] WAV...
 """
 import argparse
+import json
 import os
 import platform
 import statistics
@@ -71,6 +72,24 @@ def measure(cli, wav, rounds):
     return [(name, walls[name], peaks[name]) for name, _ in table]
 
 
+def back_to_back(cli, wav, rounds):
+    """hyperfine's median wall time for each command, run `rounds` times in a row."""
+    out_dir = tempfile.mkdtemp(prefix="kelmoro-bench-")
+    table = commands(cli, wav, out_dir)
+    report = os.path.join(out_dir, "hyperfine.json")
+    argv = ["hyperfine", "--shell=none", "--style=none", "--warmup", "1", "--runs", str(rounds),
+            "--export-json", report]
+    for name, command in table:
+        argv += ["--command-name", name, " ".join(command)]
+    subprocess.run(argv, check=True, stdout=subprocess.DEVNULL)
+    with open(report) as f:
+        medians = {result["command"]: result["median"] for result in json.load(f)["results"]}
+    for name in os.listdir(out_dir):
+        os.remove(os.path.join(out_dir, name))
+    os.rmdir(out_dir)
+    return medians
+
+
 def describe(wav):
     with open(wav, "rb") as f:
         header = f.read(36)
@@ -112,27 +131,33 @@ def main():
     cli = os.path.abspath(args.cli)
 
     print(f"Machine: {machine()}")
-    print(f"Medians of {args.rounds} rounds after one warm-up round; "
-          "ratio = the command's time / kelmoro-cli's time.")
+    print(f"Medians of {args.rounds} runs after one warm-up; "
+          "ratio = the command's time / kelmoro-cli's time, measured the same way.")
     verdicts = []
     for wav in args.wavs:
         title, size = describe(wav)
         results = measure(cli, wav, args.rounds)
+        in_a_row = back_to_back(cli, wav, args.rounds)
         base = statistics.median(results[0][1])
+        base_in_a_row = in_a_row[results[0][0]]
         print(f"\n**{title}**\n")
-        print("| command | wall time (median, min–max) | input MB/s | peak memory | ratio |")
-        print("|---|---|---|---|---|")
+        print("| command | interleaved: wall time, median (min–max) | input MB/s | peak memory | ratio "
+              "| back to back: wall time, median | ratio |")
+        print("|---|---|---|---|---|---|---|")
         for name, walls, peaks in results:
             median = statistics.median(walls)
             peak = statistics.median(peaks)
             print(f"| `{name}` | {median:.3f} s ({min(walls):.3f}–{max(walls):.3f}) | {size / 1e6 / median:,.0f} | "
-                  f"{peak / 2**20:.1f} MiB ({peak / size:.2f}× input) | {median / base:.2f} |")
-        others = {name: statistics.median(walls) for name, walls, _ in results[1:] if not name.startswith("cat")}
-        slowest_ratio = min(others.values()) / base
-        verdicts.append(f"{title}: kelmoro-cli {base:.3f} s; the fastest other converter takes "
-                        f"{slowest_ratio:.2f}× as long; sox {others['sox'] / base:.1f}×, "
-                        f"ffmpeg {others['ffmpeg'] / base:.1f}×; kelmoro-cli peak memory "
-                        f"{statistics.median(results[0][2]) / size:.2f}× the input")
+                  f"{peak / 2**20:.1f} MiB ({peak / size:.2f}× input) | {median / base:.2f} | "
+                  f"{in_a_row[name]:.3f} s | {in_a_row[name] / base_in_a_row:.2f} |")
+        converters = [name for name, _, _ in results[1:] if not name.startswith("cat")]
+        interleaved = {name: statistics.median(walls) / base for name, walls, _ in results}
+        in_row = {name: in_a_row[name] / base_in_a_row for name in in_a_row}
+        def summary(ratios):
+            return (f"the fastest other converter takes {min(ratios[n] for n in converters):.2f}× as long, "
+                    f"sox {ratios['sox']:.1f}×, ffmpeg {ratios['ffmpeg']:.1f}×")
+        verdicts.append(f"{title}: interleaved, {summary(interleaved)}; back to back, {summary(in_row)}; "
+                        f"kelmoro-cli peak memory {statistics.median(results[0][2]) / size:.2f}× the input")
     print()
     for verdict in verdicts:
         print(f"- {verdict}")
