@@ -81,7 +81,9 @@ def back_to_back(cli, wav, rounds):
             "--export-json", report]
     for name, command in table:
         argv += ["--command-name", name, " ".join(command)]
-    subprocess.run(argv, check=True, stdout=subprocess.DEVNULL)
+    run = subprocess.run(argv, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    if run.returncode != 0:  # its warnings about outliers are not shown: the table has the spread
+        raise SystemExit(f"hyperfine failed: {run.stderr.decode(errors='replace')}")
     with open(report) as f:
         medians = {result["command"]: result["median"] for result in json.load(f)["results"]}
     for name in os.listdir(out_dir):
