@@ -21,6 +21,5 @@ cmake --build "$asan"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$asan" --output-on-failure -R '[.]'
 
-
 fuzz/run-fuzzer.sh 60 >build/fuzz-ci.log 2>&1 || { tail -n 60 build/fuzz-ci.log; exit 1; }
 grep -E '^(Done|stat::number_of_executed_units)' build/fuzz-ci.log
