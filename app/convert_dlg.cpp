@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "dialog_units.h"
 #include "engine/convert_context.h"
 #include "engine/convert_job.h"
 #include "engine/messages.h"
@@ -44,8 +45,9 @@ void CConvertDlg::CreateFromTemplate(wxWindow* parent) {
            wxDefaultSize, wxDEFAULT_DIALOG_STYLE);
     wxFont font(wxFontInfo(res::kConvertFontPoints).FaceName(res::kDialogFontFace));
     if (font.IsOk()) SetFont(font);
-    auto at = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
-    auto size = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
+    const DialogUnits units(*this);
+    auto at = [&units](int x, int y) { return units.Point(x, y); };
+    auto size = [&units](int w, int h) { return units.Size(w, h); };
 
     // In the template's order, which is also the tab and drawing order.
     new wxGauge(this, res::IDC_PROGRESS1, 100, at(6, 34), size(215, 14), wxGA_HORIZONTAL);

@@ -5,6 +5,10 @@
 #pragma once
 
 #include <wx/app.h>
+#include <wx/docview.h>
+#include <wx/filehistory.h>
+
+#include <memory>
 
 #include "command_line.h"
 
@@ -21,6 +25,7 @@ public:
     int CommandLineExitCode() const { return m_exitCode; }
 
     bool OnInit() override;
+    int OnExit() override;
 
 protected:
     bool InitInstance();
@@ -29,9 +34,23 @@ private:
     // Step 2: the framework's settings under the registry key name.
     void SetRegistryKey(const char* key);
     void LoadStdProfileSettings(int recentFiles);
+    // Step 6: the new-file command makes document, frame and view.
+    bool ProcessShellCommand(const CCommandLineInfo& info);
+
+    // The application's commands (Part 2.4) and the framework's.
+    void OnAppAbout(wxCommandEvent& event);
+    void OnFileOpen(wxCommandEvent& event);
+    void OnFileNew(wxCommandEvent& event);
+    void OnFrameworkFileOpen(wxCommandEvent& event);
+    void OnAppExit(wxCommandEvent& event);
+    bool NewDocument();
 
     CCommandLineInfo m_cmdInfo;
     int m_exitCode = 1;
+    std::unique_ptr<wxDocManager> m_docManager;
+    std::unique_ptr<wxFileHistory> m_recentFiles;
+
+    wxDECLARE_EVENT_TABLE();
 };
 
 }  // namespace kelmoro

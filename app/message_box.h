@@ -5,8 +5,11 @@
 // icon for these styles, so the generic wx dialog is used.
 // When the environment variable KELMORO_TRACE_BOXES names a file, each box
 // appends one line there when it opens ("box<TAB>style<TAB>caption<TAB>text")
-// and one when it closes ("answer<TAB>OK|CANCEL"). Tests read it; it changes
-// nothing on the screen.
+// and one when it closes ("answer<TAB>OK|CANCEL"); the main frame adds its
+// menus as they open ("menu<TAB>title<TAB>item..."), status-bar changes
+// ("status<TAB>pane<TAB>text") and help mode ("helpmode<TAB>on|off"). Tests
+// read it, and check the windows on the screen besides; it changes nothing
+// on the screen.
 #pragma once
 
 #include <wx/string.h>

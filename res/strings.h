@@ -13,6 +13,9 @@ inline constexpr const char* kMainCaption = "Vantrel";
 inline constexpr const char* kRegistryKey = "Local AppWizard-Generated Applications";
 inline constexpr const char* kSettingsName = "Kelmoro";
 inline constexpr int kRecentFileCount = 1;
+// Title of a new document: the framework's "untitled", as the template
+// string gives no document name. The frame then reads "無題 - Kelmoro".
+inline constexpr const char* kUntitled = "無題";
 
 // Document template string 128: window title, document name, new-file
 // name, filter name, filter extension, registry type id and name.
@@ -77,7 +80,7 @@ inline constexpr const char* kOpenDialogTitle = "ファイルを開く";
 // Version dialog 100 (Part 2.4).
 inline constexpr const char* kAboutCaption = "Kelmoroのﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* kAboutVersion = "Kelmoro Version 2.1";
-inline constexpr const char* kAboutNotice = "WAV ファイルを Sun AU ファイルに変換します";
+inline constexpr const char* kAboutNotice = "WAV を Sun AU に変換します";
 inline constexpr const char* kAboutOk = "OK";
 
 // Author's home page (Part 2.4).

@@ -50,7 +50,7 @@ class ConvertDialogTest(GuiTestCase):
         proc = self.start(source)
         self.session.wait_window(proc.pid, source)
         self.assertEqual(self.finish(proc), 1)
-        self.assertEqual(self.session.boxes(), [])
+        self.assertEqual(self.box_lines(), [])
         self.assertEqual(os.listdir(self.dir), ["tone.raw"])
 
     def test_escape_before_first_tick_ends_without_converting(self):
@@ -61,7 +61,7 @@ class ConvertDialogTest(GuiTestCase):
                  what="the dialog")
         self.session.key("Escape")
         self.assertEqual(self.finish(proc), 1)
-        self.assertEqual(self.session.boxes(), [])
+        self.assertEqual(self.box_lines(), [])
         self.assertEqual(sorted(os.listdir(self.dir)), ["Quick.wav"])
 
     def test_input_during_long_conversion_reaches_nothing(self):
@@ -78,7 +78,7 @@ class ConvertDialogTest(GuiTestCase):
         fraction, capture = wait_for(part_way, timeout=60, interval=0.02,
                                      what="the progress bar part-way along")
         keep_screenshot(self.session, "convert-progress.png", [dialog], capture)
-        self.assertEqual(self.session.boxes(), [], f"bar at {fraction:.2f}")
+        self.assertEqual(self.box_lines(), [], f"bar at {fraction:.2f}")
         # Keys and a click made while the job runs.
         self.session.key("Escape")
         self.session.key("Return")
@@ -87,7 +87,7 @@ class ConvertDialogTest(GuiTestCase):
         self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2),
                           "click", "1"])
         self.session.key("alt+F4")
-        self.assertEqual(self.session.boxes(), [], "the keys came after the job")
+        self.assertEqual(self.box_lines(), [], "the keys came after the job")
         box = self.wait_box(proc)
         # The box stays: none of that input answered it.
         time.sleep(1.0)
@@ -115,7 +115,7 @@ class ConvertDialogTest(GuiTestCase):
         proc = self.start("-p")
         self.session.wait_window(proc.pid, "Vantrel")
         self.assertEqual(self.session.titles(proc.pid), ["Vantrel"])
-        self.assertEqual(self.session.boxes(), [])
+        self.assertEqual(self.box_lines(), [])
 
 
 class NoDisplayTest(unittest.TestCase):

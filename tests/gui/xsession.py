@@ -6,6 +6,7 @@ process started here is killed at the end, whatever happened.
 """
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -37,7 +38,14 @@ class XSession:
         os.makedirs(self.home)
         self.trace = os.path.join(self.tmp, "boxes.txt")
         self.log = os.path.join(self.tmp, "output.log")
-        self.display = self._start_xvfb(width, height)
+        try:
+            self.display = self._start_xvfb(width, height)
+            self._start_openbox()
+        except BaseException:
+            self.close()  # nothing may outlive a failed start
+            raise
+
+    def _environment(self):
         self.env = {
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
             "DISPLAY": self.display,
@@ -51,7 +59,6 @@ class XSession:
             "DBUS_SESSION_BUS_ADDRESS": "disabled:",
             "KELMORO_TRACE_BOXES": self.trace,
         }
-        self._start_openbox()
 
     # -- set-up and tear-down -------------------------------------------------
 
@@ -67,9 +74,12 @@ class XSession:
         number = b""
         deadline = time.monotonic() + 15
         while not number.endswith(b"\n"):
+            ready, _, _ = select.select([read_fd], [], [], 0.5)
             if time.monotonic() > deadline or proc.poll() is not None:
                 os.close(read_fd)
                 raise Timeout("Xvfb did not start")
+            if not ready:
+                continue
             chunk = os.read(read_fd, 16)
             if not chunk:
                 break
@@ -78,13 +88,26 @@ class XSession:
         return ":" + number.decode().strip()
 
     def _start_openbox(self):
-        proc = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
-                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL, start_new_session=True)
-        self.procs.append(proc)
-        wait_for(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in self.run(
-            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False),
-            timeout=15, what="openbox")
+        """openbox, ready once it has claimed the screen; started again if it
+        has not within a few seconds (seen once on a loaded machine)."""
+        self._environment()
+        for attempt in range(3):
+            with open(os.path.join(self.tmp, "openbox.log"), "ab") as log:
+                proc = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                        stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                        start_new_session=True)
+            self.procs.append(proc)
+            try:
+                wait_for(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in self.run(
+                    ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False),
+                    timeout=8, what="openbox")
+                return
+            except Timeout:
+                if proc.poll() is None:
+                    os.killpg(proc.pid, signal.SIGKILL)
+                    proc.wait()
+        with open(os.path.join(self.tmp, "openbox.log"), errors="replace") as log:
+            raise Timeout("openbox did not start: " + log.read()[-2000:])
 
     def close(self):
         for proc in reversed(self.procs):
@@ -129,6 +152,11 @@ class XSession:
 
     def key(self, *keys):
         self.run(["xdotool", "key", "--clearmodifiers"] + list(keys))
+
+    def lock_key(self, key):
+        """Caps_Lock, Num_Lock: without --clearmodifiers, which would undo
+        the lock it toggles."""
+        self.run(["xdotool", "key", key])
 
     def type_text(self, text):
         self.run(["xdotool", "type", "--delay", "20", text])
