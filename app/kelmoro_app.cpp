@@ -127,14 +127,19 @@ bool CKelmoroApp::NewDocument() {
 
 namespace {
 
-// The resource's filter, "Wave(*.wav)|*.wav|全て(*.*)|*.*||", for wx: without
-// the closing empty pair, and with each pattern's letters in both cases
-// ("*.[wW][aA][vV]"), because GTK matches patterns case-sensitively where
-// the original platform did not: Voice.WAV must be offered too.
-wxString CaseInsensitiveFilter(const wxString& resourceFilter) {
+// The resource's filter, "Wave(*.wav)|*.wav|全て(*.*)|*.*||", for GTK: without
+// the closing empty pair; each pattern's letters in both cases
+// ("*.[wW][aA][vV]"), because GTK matches case-sensitively where the original
+// platform did not, and Voice.WAV must be offered too; and "*.*" as "*",
+// because there it matched every name, with a dot or without.
+wxString ChooserFilter(const wxString& resourceFilter) {
     wxArrayString parts = wxSplit(resourceFilter, '|', '\0');
     while (!parts.empty() && parts.back().empty()) parts.pop_back();
     for (size_t i = 1; i < parts.size(); i += 2) {
+        if (parts[i] == "*.*") {
+            parts[i] = "*";
+            continue;
+        }
         wxString pattern;
         for (const wxUniChar c : parts[i]) {
             const wxUniChar lower = wxTolower(c);
@@ -155,7 +160,7 @@ wxString CaseInsensitiveFilter(const wxString& resourceFilter) {
 void CKelmoroApp::OnFileOpen(wxCommandEvent&) {
     // The filter string of the resource, "Wave(*.wav)|*.wav|全て(*.*)|*.*||",
     // ends in "||"; wx wants it without the empty pair.
-    const wxString filter = CaseInsensitiveFilter(U8(res::kOpenFilter));
+    const wxString filter = ChooserFilter(U8(res::kOpenFilter));
     // The default extension "wav" has nothing to do here: the GTK chooser
     // returns only files that exist.
     auto* dialog =
@@ -170,9 +175,19 @@ void CKelmoroApp::OnFileOpen(wxCommandEvent&) {
         wxID_OK) {
         return;
     }
-    CConvertDlg dlg(nullptr);
-    SetInputPath(path);
-    dlg.DoModal();
+    {
+        CConvertDlg dlg(nullptr);
+        SetInputPath(path);
+        dlg.DoModal();
+    }
+    ReactivateMainWindow();
+}
+
+void CKelmoroApp::ReactivateMainWindow() {
+    // The owner of a modal dialog gets the focus back when the dialog ends;
+    // under GTK the window manager may leave it with no window at all once
+    // the job has disabled and re-enabled the main window.
+    if (wxWindow* mainWindow = GetTopWindow()) mainWindow->Raise();
 }
 
 void CKelmoroApp::OnAppAbout(wxCommandEvent&) {

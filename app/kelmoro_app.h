@@ -44,6 +44,7 @@ private:
     void OnFrameworkFileOpen(wxCommandEvent& event);
     void OnAppExit(wxCommandEvent& event);
     bool NewDocument();
+    void ReactivateMainWindow();
 
     CCommandLineInfo m_cmdInfo;
     int m_exitCode = 1;

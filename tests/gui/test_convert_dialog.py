@@ -64,6 +64,16 @@ class ConvertDialogTest(GuiTestCase):
         self.assertEqual(self.box_lines(), [])
         self.assertEqual(sorted(os.listdir(self.dir)), ["Quick.wav"])
 
+    def test_close_box_before_first_tick_ends_without_converting(self):
+        source = make_wav(os.path.join(self.dir, "Quick.wav"), seconds=1)
+        proc = self.start(source)
+        wait_for(lambda: self.session.windows(proc.pid), timeout=10, interval=0.01,
+                 what="the dialog")
+        self.session.key("alt+F4")  # openbox's close: the window's close box
+        self.assertEqual(self.finish(proc), 1)
+        self.assertEqual(self.box_lines(), [])
+        self.assertEqual(sorted(os.listdir(self.dir)), ["Quick.wav"])
+
     def test_input_during_long_conversion_reaches_nothing(self):
         # An hour of 16-bit stereo: 635 MB, several seconds to convert.
         source = make_wav(os.path.join(self.dir, "Long.wav"), seconds=3600)

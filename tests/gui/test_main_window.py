@@ -32,8 +32,15 @@ class MainWindowTest(GuiTestCase):
     def start_main(self, *args, extra_env=None):
         proc = self.start(*args, extra_env=extra_env)
         frame = self.session.wait_window(proc.pid, MAIN)
-        wait_for(lambda: self.session.active_window() == frame, what="the main window active")
+        self.frame = frame
+        self.wait_frame_active()
         return proc, frame
+
+    def wait_frame_active(self):
+        """Keys go to the active window: after a dialog closes, the main
+        window gets the focus back a moment later."""
+        wait_for(lambda: self.session.active_window() == self.frame,
+                 what="the main window active")
 
     def menus(self):
         return [line for line in self.session.boxes() if line[0] == "menu"]
@@ -45,6 +52,7 @@ class MainWindowTest(GuiTestCase):
 
     def open_menu(self, keys, expected):
         """Opens a menu by keyboard; returns the popup window on the screen."""
+        self.wait_frame_active()
         before = self.visible_windows()
         count = len(self.menus())
         self.session.key(keys)
@@ -53,7 +61,22 @@ class MainWindowTest(GuiTestCase):
         popups = wait_for(lambda: self.visible_windows() - before, what="the menu on the screen")
         return popups.pop()
 
-    def choose_file(self, path):
+    def pick_all_files_filter(self, chooser):
+        """Switches the chooser to its second filter, "全て(*.*)", through the
+        filter button at its lower right, and waits until the file list has
+        changed on the screen."""
+        x, y, width, height = self.session.geometry(chooser)
+        list_area = ["import", "-window", "root", "-crop", f"{width // 2}x{height // 2}+{x}+{y}",
+                     "+repage", "-depth", "8", "ppm:-"]
+        before = self.session.run(list_area, binary=True)
+        self.session.run(["xdotool", "mousemove", str(x + width - 68), str(y + height - 70),
+                          "click", "1"])
+        time.sleep(0.3)  # the popup list opens
+        self.session.key("Down", "Return")
+        wait_for(lambda: self.session.run(list_area, binary=True) != before, timeout=5,
+                 what="the file list under the all-files filter")
+
+    def choose_file(self, path, all_files=False):
         """Ctrl+O, then the path typed into the chooser's location entry.
         GTK's entry completes names as they are typed, and a Return that
         arrives while it does is swallowed: Return is pressed again until
@@ -70,10 +93,13 @@ class MainWindowTest(GuiTestCase):
 
         boxes = len(self.box_lines())
         for attempt in range(3):
+            self.wait_frame_active()
             self.session.key("ctrl+o")
             chooser = self.session.wait_window(self.proc.pid, CHOOSER)
             wait_for(lambda: self.session.active_window() == chooser, what="the chooser active")
             time.sleep(0.3 + attempt * 0.5)  # let it load its folder
+            if all_files:
+                self.pick_all_files_filter(chooser)
             self.session.key("ctrl+l")
             time.sleep(0.2)
             self.session.type_text(path)
@@ -136,6 +162,39 @@ class MainWindowTest(GuiTestCase):
         self.session.key("Escape")
         self.assert_alive_with_only_main()
 
+    def test_settings_keep_a_recent_file_list_never_shown_or_filled(self):
+        folder = os.path.join(self.session.home, ".config", "Local AppWizard-Generated Applications")
+        os.makedirs(folder)
+        settings = os.path.join(folder, "Kelmoro.conf")
+        with open(settings, "w") as out:
+            out.write("[Recent File List]\nfile1=/music/old.wav\n")
+        self.proc, frame = self.start_main()
+        self.open_menu("alt+f", FILE_MENU)  # no recent-file entry
+        self.session.key("Escape")
+        self.session.key("Escape")
+        source = make_wav(os.path.join(self.dir, "New.wav"), seconds=1)
+        self.choose_file(source)
+        self.wait_box(self.proc, 1)
+        self.session.key("Return")
+        self.wait_box(self.proc, 2)
+        self.session.key("Return")
+        wait_for(lambda: len(self.answer_lines()) == 2, what="the success box answered")
+        self.open_menu("alt+f", FILE_MENU)
+        self.session.key("x")
+        self.assertEqual(self.finish(self.proc), 0)
+        # Neither the conversion nor the exit touched the list.
+        with open(settings) as current:
+            self.assertEqual(current.read(), "[Recent File List]\nfile1=/music/old.wav\n")
+        self.assertEqual(os.listdir(folder), ["Kelmoro.conf"])
+
+    def test_nothing_is_written_to_the_settings_by_a_plain_run(self):
+        self.proc, frame = self.start_main()
+        self.open_menu("alt+f", FILE_MENU)
+        self.session.key("x")
+        self.assertEqual(self.finish(self.proc), 0)
+        self.assertFalse(os.path.exists(os.path.join(self.session.home, ".config",
+                                                     "Local AppWizard-Generated Applications")))
+
     def test_exit_ends_the_program(self):
         self.proc, frame = self.start_main()
         self.open_menu("alt+f", FILE_MENU)
@@ -183,7 +242,7 @@ class MainWindowTest(GuiTestCase):
     def test_file_without_wav_in_its_name_converts_nothing_silently(self):
         self.proc, frame = self.start_main()
         source = make_wav(os.path.join(self.dir, "tone.raw"), seconds=1)
-        self.choose_file(source)
+        self.choose_file(source, all_files=True)
         self.wait_box(self.proc, 1)
         self.assertEqual(self.box_lines(), [("box", "confirmation", "Kelmoro", source + CONFIRM)])
         self.session.key("Return")
