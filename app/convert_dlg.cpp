@@ -21,7 +21,6 @@
 
 namespace kelmoro {
 
-// clang-format off
 wxBEGIN_EVENT_TABLE(CConvertDlg, wxDialog)
     EVT_INIT_DIALOG(CConvertDlg::OnInitDialogEvent)
     EVT_TIMER(res::kConvertTimerId, CConvertDlg::OnTimer)
@@ -29,10 +28,8 @@ wxBEGIN_EVENT_TABLE(CConvertDlg, wxDialog)
     EVT_CLOSE(CConvertDlg::OnClose)
     EVT_BUTTON(wxID_CANCEL, CConvertDlg::OnCancel)
 wxEND_EVENT_TABLE()
-    // clang-format on
 
-    CConvertDlg::CConvertDlg(wxWindow* parent)
-    : m_timer(this, res::kConvertTimerId) {
+CConvertDlg::CConvertDlg(wxWindow* parent) : m_timer(this, res::kConvertTimerId) {
     CreateFromTemplate(parent);
     DoDataExchange();
 }

@@ -25,7 +25,6 @@ namespace kelmoro {
 
 // The command table in the Part's order: the first ID_FILE_OPEN entry is the
 // one that runs, so the framework's document opening is never reached.
-// clang-format off
 wxBEGIN_EVENT_TABLE(CKelmoroApp, wxApp)
     EVT_MENU(res::cmd::ID_APP_ABOUT, CKelmoroApp::OnAppAbout)
     EVT_MENU(res::cmd::ID_FILE_OPEN, CKelmoroApp::OnFileOpen)
@@ -33,9 +32,8 @@ wxBEGIN_EVENT_TABLE(CKelmoroApp, wxApp)
     EVT_MENU(res::cmd::ID_FILE_OPEN, CKelmoroApp::OnFrameworkFileOpen)
     EVT_MENU(res::cmd::ID_APP_EXIT, CKelmoroApp::OnAppExit)
 wxEND_EVENT_TABLE()
-    // clang-format on
 
-    CKelmoroApp::CKelmoroApp() {
+CKelmoroApp::CKelmoroApp() {
     // No application name of its own: the title comes from string 57344.
     SetAppName("kelmoro");
     SetAppDisplayName(U8(res::kAppTitle));

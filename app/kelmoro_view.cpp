@@ -35,13 +35,11 @@ CKelmoroForm::CKelmoroForm(wxWindow* parent)
 
 wxIMPLEMENT_DYNAMIC_CLASS(CKelmoroView, wxView);
 
-// clang-format off
 wxBEGIN_EVENT_TABLE(CKelmoroView, wxView)
     EVT_MENU(res::cmd::ID_HELP_AUTHOR, CKelmoroView::OnHelpAuthor)
 wxEND_EVENT_TABLE()
-    // clang-format on
 
-    bool CKelmoroView::OnCreate(wxDocument* doc, long flags) {
+bool CKelmoroView::OnCreate(wxDocument* doc, long flags) {
     if (!wxView::OnCreate(doc, flags)) return false;
     auto* docTemplate = wxDynamicCast(doc->GetDocumentTemplate(), CSingleDocTemplate);
     m_frame = docTemplate != nullptr ? docTemplate->MainFrame() : nullptr;

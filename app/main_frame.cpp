@@ -7,6 +7,7 @@
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
+#include <cstring>
 #include <vector>
 
 #include "images.h"
@@ -44,17 +45,48 @@ const Indicator kIndicatorTable[] = {
     {res::cmd::ID_INDICATOR_SCRL, res::kIndicatorScrl, "Scroll Lock"},
 };
 
-// Whether the keyboard LED named `name` is lit. wxGetKeyState reports
-// whether Scroll Lock is held, not whether it is on, so ask XKB.
-bool IndicatorLit(const char* name) {
-    Display* display = wxGetX11Display();
-    if (display == nullptr) return false;
-    const Atom atom = XInternAtom(display, name, True);
-    if (atom == None) return false;
-    Bool on = False;
-    if (!XkbGetNamedIndicator(display, atom, nullptr, &on, nullptr, nullptr)) return false;
-    return on == True;
-}
+// The keyboard's LEDs, read from XKB: wxGetKeyState reports whether Scroll
+// Lock is held, not whether it is on. The LEDs' indices are looked up once;
+// each reading is then a single request to the X server.
+class KeyboardLeds {
+public:
+    // Reads the current state; false when there is no X display.
+    bool Read() {
+        Display* display = wxGetX11Display();
+        if (display == nullptr) return false;
+        if (!m_resolved) Resolve(display);
+        return XkbGetIndicatorState(display, XkbUseCoreKbd, &m_state) == Success;
+    }
+    // Whether the LED named `name` ("Caps Lock"...) was lit at the last Read.
+    bool Lit(const char* name) const {
+        for (const Led& led : m_leds) {
+            if (std::strcmp(led.name, name) == 0)
+                return led.index >= 0 && (m_state >> led.index) & 1;
+        }
+        return false;
+    }
+
+private:
+    struct Led {
+        const char* name;
+        int index;
+    };
+    void Resolve(Display* display) {
+        for (Led& led : m_leds) {
+            const Atom atom = XInternAtom(display, led.name, True);
+            int index = -1;
+            if (atom == None ||
+                !XkbGetNamedIndicator(display, atom, &index, nullptr, nullptr, nullptr)) {
+                index = -1;
+            }
+            led.index = index;
+        }
+        m_resolved = true;
+    }
+    Led m_leds[4] = {{"Kana", -1}, {"Caps Lock", -1}, {"Num Lock", -1}, {"Scroll Lock", -1}};
+    bool m_resolved = false;
+    unsigned int m_state = 0;
+};
 
 // The status bar; each change of a pane's text also goes to the test trace
 // (see message_box.h), so tests can read prompts and indicators.
@@ -82,7 +114,6 @@ private:
 
 wxIMPLEMENT_DYNAMIC_CLASS(CMainFrame, wxDocParentFrame);
 
-// clang-format off
 wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
     EVT_MENU(res::cmd::ID_HELP_FINDER, CMainFrame::OnHelpFinder)
     EVT_MENU(res::cmd::ID_HELP, CMainFrame::OnHelp)
@@ -97,9 +128,8 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
     EVT_MENU_OPEN(CMainFrame::OnMenuOpen)
     EVT_MENU_CLOSE(CMainFrame::OnMenuClose)
 wxEND_EVENT_TABLE()
-    // clang-format on
 
-    CMainFrame::~CMainFrame() {
+CMainFrame::~CMainFrame() {
     m_manager.UnInit();
 }
 
@@ -273,10 +303,12 @@ void CMainFrame::ShowIdleMessage() {
 
 void CMainFrame::UpdateIndicators() {
     if (m_wndStatusBar == nullptr) return;
+    static KeyboardLeds leds;
+    if (!leds.Read()) return;
     for (int field = 0; field < m_wndStatusBar->GetFieldsCount(); ++field) {
         for (const Indicator& indicator : kIndicatorTable) {
             if (indicator.id != kIndicators[field]) continue;
-            const wxString text = IndicatorLit(indicator.xkbName) ? U8(indicator.text) : "";
+            const wxString text = leds.Lit(indicator.xkbName) ? U8(indicator.text) : "";
             if (text != m_indicatorTexts[field]) {
                 m_indicatorTexts[field] = text;
                 m_wndStatusBar->SetStatusText(text, field);

@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
-#include <wx/debug.h>
-#include <wx/init.h>
-#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 
@@ -16,11 +13,10 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "wx_test_main.h"
 
 namespace kelmoro {
 namespace {
-
-bool g_haveDisplay = false;
 
 // Records each step and fails the one named.
 class StepFrame : public CMainFrame {
@@ -122,30 +118,3 @@ TEST(MainFrame, LoadsResource128) {
 
 }  // namespace
 }  // namespace kelmoro
-
-namespace {
-
-// A failed wx assertion fails the test instead of opening a modal box.
-void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
-                  const wxString& msg) {
-    ADD_FAILURE() << "wx assertion failed: " << cond.utf8_string() << " in " << func.utf8_string()
-                  << " (" << file.utf8_string() << ":" << line << "): " << msg.utf8_string();
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    wxSetAssertHandler(FailOnAssert);
-    int toolkitArgc = 1;
-    char* toolkitArgv[] = {argv[0], nullptr};
-    wxApp::SetInstance(new wxApp);
-    {
-        wxLogNull quiet;
-        kelmoro::g_haveDisplay = wxEntryStart(toolkitArgc, toolkitArgv);
-    }
-    if (kelmoro::g_haveDisplay) wxTheApp->CallOnInit();
-    const int status = RUN_ALL_TESTS();
-    if (kelmoro::g_haveDisplay) wxEntryCleanup();
-    return status;
-}
