@@ -174,6 +174,7 @@ bool CMainFrame::CreateToolBarEx() {
                                     wxDefaultSize, wxAUI_TB_DEFAULT_STYLE | wxAUI_TB_GRIPPER);
     m_wndToolBar->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
     m_wndToolBar->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
+    m_wndToolBar->Bind(wxEVT_LEFT_DCLICK, &CMainFrame::OnToolBarDoubleClick, this);
     return true;
 }
 
@@ -333,6 +334,19 @@ void CMainFrame::OnToolBarMotion(wxMouseEvent& event) {
     } else {
         SetStatusText(item->GetLongHelp(), 0);
     }
+}
+
+void CMainFrame::OnToolBarDoubleClick(wxMouseEvent& event) {
+    // As with the framework's toolbars: a double click on a floating bar
+    // (away from its buttons) docks it again where it was docked last.
+    wxAuiPaneInfo& pane = m_manager.GetPane(m_wndToolBar);
+    wxAuiToolBarItem* item = m_wndToolBar->FindToolByPosition(event.GetX(), event.GetY());
+    if (!pane.IsFloating() || (item != nullptr && item->GetKind() != wxITEM_SEPARATOR)) {
+        event.Skip();
+        return;
+    }
+    pane.Dock();
+    m_manager.Update();
 }
 
 void CMainFrame::OnToolBarLeave(wxMouseEvent& event) {

@@ -63,6 +63,7 @@ private:
     void EndHelpMode(bool helpWanted);
     void OnToolBarMotion(wxMouseEvent& event);
     void OnToolBarLeave(wxMouseEvent& event);
+    void OnToolBarDoubleClick(wxMouseEvent& event);
     void OnMenuOpen(wxMenuEvent& event);
     void OnMenuClose(wxMenuEvent& event);
 

@@ -386,6 +386,16 @@ class MainWindowTest(GuiTestCase):
         self.open_menu("alt+v", ("menu", "表示(&V)", "ﾂｰﾙ ﾊﾞｰ(&T) [ ]", "ｽﾃｰﾀｽ ﾊﾞｰ(&S) [x]"))
         self.session.key("t")
         wait_for(lambda: floating in self.session.windows(self.proc.pid), what="shown again")
+        # A double click away from its buttons (on the separator: gripper 8
+        # pixels, one 16-pixel button with its margins, then the separator)
+        # docks it again at the top.
+        fx, fy, fwidth, fheight = self.session.geometry(floating)
+        self.session.run(["xdotool", "mousemove", str(fx + 44), str(fy + fheight // 2),
+                          "click", "--repeat", "2", "--delay", "80", "1"])
+        wait_for(lambda: floating not in self.session.windows(self.proc.pid), what="docked")
+        self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height - 60)])
+        self.wait_status(0, IDLE)
+        self.assertEqual(self.find_open_button(frame)[1], dy)  # in the top row again
 
     def test_banner_is_never_scaled_and_is_clipped_by_a_smaller_view(self):
         self.proc, frame = self.start_main()
