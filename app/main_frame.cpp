@@ -130,6 +130,11 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
 wxEND_EVENT_TABLE()
 
 CMainFrame::~CMainFrame() {
+    // Closed in help mode: the filter must not outlive the frame.
+    if (m_helpFilter) {
+        wxEvtHandler::RemoveFilter(m_helpFilter.get());
+        wxEndBusyCursor();
+    }
     m_manager.UnInit();
 }
 
