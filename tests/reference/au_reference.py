@@ -207,11 +207,13 @@ def read_wave(data, path, ctx):
 def output_path(path):
     """The file name alone is lower-cased (A-Z only) and its first ".wav"
     becomes ".au"; the folders keep their case. None when there is no ".wav"."""
+    # Names are UTF-8. "/", "." and A-Z are ASCII, and no byte of a multi-byte
+    # UTF-8 character is ASCII, so working byte by byte is working character
+    # by character; a stray byte of a name that is not valid UTF-8 (Latin-1,
+    # say) is a character of its own and never takes the ASCII bytes after it.
     cut = path.rfind(b"/") + 1
     folder, name = path[:cut], path[cut:]
     name = bytes(b + 32 if 0x41 <= b <= 0x5A else b for b in name)
-    # UTF-8 names: a continuation byte is never '.', so a byte search cannot
-    # start a match inside a character.
     at = name.find(b".wav")
     if at < 0:
         return None

@@ -1,13 +1,15 @@
 """Runs kelmoro-cli over a corpus of WAV files written by sox, ffmpeg, Python's
 wave module and by hand, and compares every result with the reference model:
 exit status, stdout, stderr, the AU file's bytes and its path, and that no
-other file appears beside the input.
+other file anywhere in the corpus appears, changes or goes. Then it converts
+every file again in one run, where each job must start from a clean state.
 
 usage: check_against_cli.py KELMORO_CLI [--keep FOLDER]
 Exits 0 when everything agrees, 1 on any difference, 77 when sox or ffmpeg
 is missing (the test is then skipped).
 """
 
+import hashlib
 import os
 import shutil
 import subprocess
@@ -58,10 +60,23 @@ def show(text):
     return text.decode("utf-8", errors="backslashreplace").rstrip("\n").replace("\n", " / ")
 
 
+def tree_digest(root):
+    """Every file under root with a digest of its bytes."""
+    digest = {}
+    for folder, _, names in os.walk(os.fsencode(root)):
+        for name in names:
+            path = os.path.join(folder, name)
+            with open(path, "rb") as f:
+                digest[path] = hashlib.sha256(f.read()).hexdigest()
+    return digest
+
+
 def check_one(cli, path_str, env):
     path = os.fsencode(path_str)
-    with open(path, "rb") as f:
-        data = f.read()
+    data = None
+    if os.path.exists(path):
+        with open(path, "rb") as f:
+            data = f.read()
     outcome = au_reference.convert(data, path)
     status, out, err = expected_result(outcome, path)
     folder = os.path.dirname(path)
@@ -98,6 +113,48 @@ def check_one(cli, path_str, env):
     return outcome, problems
 
 
+def changed_files(before, after):
+    return sorted(p for p in set(before) | set(after) if before.get(p) != after.get(p))
+
+
+def check_batch(cli, files, env, corpus, before):
+    """Converts every file in one run: each job must start from a clean state,
+    so every output and message is the same as when the file runs alone."""
+    status, out, err = 0, b"", b""
+    outputs = {}
+    for f in files:
+        path = os.fsencode(f)
+        data = None
+        if os.path.exists(path):
+            with open(path, "rb") as fh:
+                data = fh.read()
+        outcome = au_reference.convert(data, path)
+        one_status, one_out, one_err = expected_result(outcome, path)
+        status = max(status, one_status)
+        out += one_out
+        err += one_err
+        if outcome.kind == "converted":
+            outputs[outcome.output_path] = outcome.au
+    proc = subprocess.run([cli] + [os.fsencode(f) for f in files], env=env,
+                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, timeout=300)
+    problems = []
+    if proc.returncode != status:
+        problems.append("  exit status: expected %d, got %d" % (status, proc.returncode))
+    problems += describe_bytes("stdout", out, proc.stdout)
+    problems += describe_bytes("stderr", err, proc.stderr)
+    for path, au in outputs.items():
+        if not os.path.exists(path):
+            problems.append("  no AU file at %s" % show(path))
+            continue
+        with open(path, "rb") as fh:
+            problems += describe_bytes("AU file " + show(path), au, fh.read())
+        os.remove(path)
+    for p in changed_files(before, tree_digest(corpus)):
+        problems.append("  changed outside the expected outputs: " + show(p))
+    return problems
+
+
 def main():
     args = sys.argv[1:]
     keep = None
@@ -121,9 +178,12 @@ def main():
         os.makedirs(corpus)
         files = make_corpus.make_corpus(corpus)
         inputs = {os.path.abspath(f) for f in files}
+        # A path that does not exist: the job cannot open it.
+        files.append(os.path.join(corpus, "hand", "Absent.WAV"))
         env = dict(os.environ, LC_ALL="C.UTF-8")
         kinds = {"converted": 0, "failed": 0, "silent": 0}
         mismatches = []
+        before = tree_digest(corpus)
         for f in files:
             outcome, problems = check_one(cli, f, env)
             if outcome.kind == "converted" and os.fsdecode(outcome.output_path) in inputs:
@@ -131,13 +191,24 @@ def main():
             kinds[outcome.kind] += 1
             if problems:
                 mismatches.append((os.path.relpath(f, corpus), outcome, problems))
+        # Each expected output was removed after its check: anything else
+        # written, replaced or removed anywhere in the corpus is a fault.
+        changed = changed_files(before, tree_digest(corpus))
+        batch_problems = check_batch(cli, files, env, corpus, before)
         for rel, outcome, problems in mismatches:
-            print("MISMATCH %s (model: %r)" % (rel, outcome))
+            print("MISMATCH %s (model: %r)" % (show(os.fsencode(rel)), outcome))
             print("\n".join(problems))
+        if changed:
+            print("MISMATCH files added, replaced or removed outside the expected outputs:")
+            print("\n".join("  " + show(p) for p in changed))
+        if batch_problems:
+            print("MISMATCH converting every file in one run of kelmoro-cli:")
+            print("\n".join(batch_problems))
         print("%d files: %d agree, %d differ (model: %d converted, %d failed with a message, "
-              "%d silent)" % (len(files), len(files) - len(mismatches), len(mismatches),
-                              kinds["converted"], kinds["failed"], kinds["silent"]))
-        return 1 if mismatches else 0
+              "%d silent); all in one run: %s" %
+              (len(files), len(files) - len(mismatches), len(mismatches), kinds["converted"],
+               kinds["failed"], kinds["silent"], "differs" if batch_problems else "agrees"))
+        return 1 if mismatches or changed or batch_problems else 0
     finally:
         if keep is None:
             shutil.rmtree(root, ignore_errors=True)

@@ -391,6 +391,17 @@ def make_corpus(folder):
                  "names/\u97f3\u697d.WAV", "names/\u00c9t\u00c9.WaV", "names/.wav",
                  "names/a.w.av.WAVE.wav"]:
         put(name, base)
+    # Names that are not valid UTF-8 (Latin-1 bytes, as older tools write
+    # them): a stray lead byte is a character of its own, so it can neither
+    # swallow the "/" before the file name nor the "." of ".wav".
+    for name in [b"names/Caf\xe9.wav", b"names/\xc3A.WAV", b"names/Dossier\xe9/Song.WAV",
+                 b"names/x.wav\xe9/tone.raw", b"names/Na\xefve\xc3.Wav"]:
+        put(os.fsdecode(name), base)
+    # A folder the output of names/x.wav\xe9/tone.raw must never reach.
+    decoy = os.path.join(folder, os.fsdecode(b"names/x.au\xe9/tone.raw"))
+    os.makedirs(os.path.dirname(decoy))
+    with open(decoy, "wb") as out:
+        out.write(b"an unrelated file that no conversion may replace\n")
     return written
 
 
