@@ -71,19 +71,22 @@ def tree_digest(root):
     return digest
 
 
-def check_one(cli, path_str, env):
+def check_one(cli, path_str, env, cwd=None):
+    """Converts one file, named by path_str as given (relative to cwd when
+    that is set), and compares everything with the model."""
     path = os.fsencode(path_str)
+    here = os.fsencode(cwd) if cwd else b""
     data = None
-    if os.path.exists(path):
-        with open(path, "rb") as f:
+    if os.path.exists(os.path.join(here, path)):
+        with open(os.path.join(here, path), "rb") as f:
             data = f.read()
     outcome = au_reference.convert(data, path)
     status, out, err = expected_result(outcome, path)
     folder = os.path.dirname(path)
-    before = set(os.listdir(folder))
-    proc = subprocess.run([cli, path], env=env, stdin=subprocess.DEVNULL,
+    before = set(os.listdir(os.path.join(here, folder)))
+    proc = subprocess.run([cli, path], env=env, cwd=cwd, stdin=subprocess.DEVNULL,
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
-    after = set(os.listdir(folder))
+    after = set(os.listdir(os.path.join(here, folder)))
     problems = []
     if proc.returncode != status:
         problems.append("  exit status: expected %d, got %d" % (status, proc.returncode))
@@ -96,11 +99,12 @@ def check_one(cli, path_str, env):
         name = os.path.basename(outcome.output_path)
         if os.path.dirname(outcome.output_path) != folder:
             problems.append("  output expected outside the input's folder: %r" % outcome.output_path)
-        if os.path.exists(outcome.output_path):
-            with open(outcome.output_path, "rb") as f:
+        written_at = os.path.join(here, outcome.output_path)
+        if os.path.exists(written_at):
+            with open(written_at, "rb") as f:
                 written = f.read()
             problems += describe_bytes("AU file", outcome.au, written)
-            os.remove(outcome.output_path)
+            os.remove(written_at)
         else:
             problems.append("  no AU file at %s" % show(outcome.output_path))
         extra = [n for n in new_files if n != name]
@@ -109,7 +113,7 @@ def check_one(cli, path_str, env):
     if extra:
         problems.append("  unexpected new files: %s" % ", ".join(show(n) for n in extra))
         for n in extra:
-            os.remove(os.path.join(folder, n))
+            os.remove(os.path.join(here, folder, n))
     return outcome, problems
 
 
@@ -184,6 +188,7 @@ def main():
         kinds = {"converted": 0, "failed": 0, "silent": 0}
         mismatches = []
         before = tree_digest(corpus)
+        files_checked = len(files)
         for f in files:
             outcome, problems = check_one(cli, f, env)
             if outcome.kind == "converted" and os.fsdecode(outcome.output_path) in inputs:
@@ -191,6 +196,16 @@ def main():
             kinds[outcome.kind] += 1
             if problems:
                 mismatches.append((os.path.relpath(f, corpus), outcome, problems))
+        # Paths as a user in the folder types them: no folder at all, or
+        # relative folders whose names keep their case.
+        names = os.path.join(corpus, "names")
+        for rel in ["Upper.WAV", "Mixed.WAV.d/Song.WAV", "a.wav.d/b.Wav", "dot.wav.d/tone.raw",
+                    "./Clip.Wave", "../names/x.wav.wav"]:
+            outcome, problems = check_one(cli, rel, env, cwd=names)
+            kinds[outcome.kind] += 1
+            files_checked += 1
+            if problems:
+                mismatches.append(("names/ as " + rel, outcome, problems))
         # Each expected output was removed after its check: anything else
         # written, replaced or removed anywhere in the corpus is a fault.
         changed = changed_files(before, tree_digest(corpus))
@@ -204,9 +219,9 @@ def main():
         if batch_problems:
             print("MISMATCH converting every file in one run of kelmoro-cli:")
             print("\n".join(batch_problems))
-        print("%d files: %d agree, %d differ (model: %d converted, %d failed with a message, "
+        print("%d conversions: %d agree, %d differ (model: %d converted, %d failed with a message, "
               "%d silent); all in one run: %s" %
-              (len(files), len(files) - len(mismatches), len(mismatches), kinds["converted"],
+              (files_checked, files_checked - len(mismatches), len(mismatches), kinds["converted"],
                kinds["failed"], kinds["silent"], "differs" if batch_problems else "agrees"))
         return 1 if mismatches or changed or batch_problems else 0
     finally:
