@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev
-  sox
+  sox ffmpeg python3
 )
 # Extra sets, named on the command line: e.g. install-deps.sh gui bench
 for extra in "$@"; do
