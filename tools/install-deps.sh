@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev
-  sox ffmpeg python3
+  sox ffmpeg python3 locales
 )
 # Extra sets, named on the command line: e.g. install-deps.sh gui bench
 for extra in "$@"; do
@@ -32,4 +32,10 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# A Shift-JIS locale, so the tests can check that file names are walked as
+# Shift-JIS characters when the locale says so.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.sjis$'; then
+  localedef --no-warnings=ascii -f SHIFT_JIS -i ja_JP ja_JP.SJIS >/dev/null 2>&1 || true
 fi
