@@ -1,0 +1,71 @@
+# Installing Kelmoro on a Linux desktop: the menu entry, the application icon
+# in the hicolor theme, the manual pages, and a Debian package built by CPack
+# from the same install rules. The programs install their own binaries.
+include(GNUInstallDirs)
+
+set(KELMORO_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
+set(KELMORO_RES_DIR ${CMAKE_CURRENT_LIST_DIR}/../res)
+
+install(FILES ${KELMORO_PACKAGING_DIR}/kelmoro.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+# The theme looks the icon up by name ("Icon=kelmoro"), one file per size.
+set(KELMORO_ICON_FILES_16 kelmoro-16.png)
+set(KELMORO_ICON_FILES_32 kelmoro.png)
+foreach(size 16 32 48 64 128 256)
+  if(DEFINED KELMORO_ICON_FILES_${size})
+    set(icon ${KELMORO_ICON_FILES_${size}})
+  else()
+    set(icon kelmoro-${size}.png)
+  endif()
+  install(FILES ${KELMORO_RES_DIR}/${icon}
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME kelmoro.png)
+endforeach()
+install(FILES ${KELMORO_RES_DIR}/kelmoro.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# Manual pages go in gzip-compressed, without a time stamp (gzip -n), so a
+# rebuild gives identical files, as Debian packages expect.
+find_program(KELMORO_GZIP gzip)
+foreach(page kelmoro.1 kelmoro-cli.1)
+  set(source ${KELMORO_PACKAGING_DIR}/${page})
+  if(KELMORO_GZIP)
+    set(compressed ${CMAKE_CURRENT_BINARY_DIR}/packaging/${page}.gz)
+    add_custom_command(OUTPUT ${compressed}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/packaging
+      COMMAND ${KELMORO_GZIP} -9nc ${source} > ${compressed}
+      DEPENDS ${source}
+      COMMENT "Compressing manual page ${page}"
+      VERBATIM)
+    list(APPEND KELMORO_MAN_PAGES ${compressed})
+  else()
+    list(APPEND KELMORO_MAN_PAGES ${source})
+  endif()
+endforeach()
+add_custom_target(kelmoro_man_pages ALL DEPENDS ${KELMORO_MAN_PAGES})
+install(FILES ${KELMORO_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# ---- Debian package: cpack -G DEB in the build folder ----
+set(CPACK_PACKAGE_NAME kelmoro)
+set(CPACK_PACKAGE_VENDOR "Kelmoro developers")
+set(CPACK_PACKAGE_CONTACT "Kelmoro developers <kelmoro@example.org>")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "converter from WAV files to Sun AU files (8-bit mu-law, mono, 8012 Hz)")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Kelmoro converts an uncompressed PCM WAVE file into a Sun AU file: 8-bit\n\
+mu-law, one channel, 8012 samples per second, written beside the input.\n\
+The package holds the desktop program kelmoro, whose windows are in\n\
+Japanese, and the command-line tool kelmoro-cli.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The library dependencies (libc, wxWidgets and GTK for the desktop program)
+# are read from the binaries by dpkg-shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_GENERATOR DEB)
+include(CPack)
