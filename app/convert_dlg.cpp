@@ -89,8 +89,8 @@ void CConvertDlg::OnTimer(wxTimerEvent& event) {
         // dialog, which ignores it: none of it may answer the next box.
         Pump();
         if (m_converted) {
-            KelmoroMessageBox(FromBytes(ConvertedMessage(g_convertContext.inputPath)),
-                              BoxStyle::kPlain, this);
+            const std::string& path = g_convertContext.inputPath;
+            KelmoroMessageBox(MessageText(ConvertedMessage(path), path), BoxStyle::kPlain, this);
         }
         m_working = false;
         EndModal(wxID_OK);
@@ -137,7 +137,7 @@ void CConvertDlg::Pump() {
 // CConvertHost.
 
 void CConvertDlg::ReportError(const std::string& text) {
-    KelmoroMessageBox(FromBytes(text), BoxStyle::kError, this);
+    KelmoroMessageBox(MessageText(text, g_convertContext.inputPath), BoxStyle::kError, this);
 }
 
 void CConvertDlg::SetProgressRange(int low, int high) {

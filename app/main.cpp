@@ -20,17 +20,21 @@
 namespace {
 
 // wx turns non-ASCII narrow text into empty strings under the "C" locale,
-// and the program starts in it even under LANG=C.UTF-8: take the user's
-// locale, and fall back to UTF-8 characters when it gives another code set.
-void UseUtf8Locale() {
+// and the program starts in it even under LANG=C.UTF-8. The user's locale
+// chooses the engine's code page (as in kelmoro-cli); the toolkit then gets
+// UTF-8 characters whatever that locale's code set.
+void UseUserLocale() {
     std::setlocale(LC_ALL, "");
+}
+
+void UseUtf8Characters() {
     if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    UseUtf8Locale();
+    UseUserLocale();
     platform::SelectCodePageFromLocale();
 
     // The arguments stay bytes: a file name reaches the engine unchanged.
@@ -40,6 +44,7 @@ int main(int argc, char** argv) {
         info.shellCommand > kelmoro::CCommandLineInfo::FileNew && !info.fileName.empty();
 
     // The toolkit sees only the program name: none of our arguments is its.
+    UseUtf8Characters();
     int toolkitArgc = 1;
     char* toolkitArgv[] = {argv[0], nullptr};
     bool haveDisplay = false;
@@ -52,7 +57,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", res::kNeedsDisplay);
         return 1;
     }
-    UseUtf8Locale();  // in case the toolkit set the locale again
+    UseUtf8Characters();  // in case the toolkit set the locale again
 
     kelmoro::CKelmoroApp& app = wxGetApp();
     app.SetCommandLineInfo(info);

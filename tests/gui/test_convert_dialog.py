@@ -121,6 +121,23 @@ class ConvertDialogTest(GuiTestCase):
         # The engine got the name byte for byte.
         self.assertIn("音声ﾃｽﾄ voice.au".encode(), os.listdir(self.dir.encode()))
 
+    def test_shift_jis_locale_walks_and_shows_the_name_in_its_code_page(self):
+        # 0x83 0x41 is "ア" in Shift-JIS; its second byte looks like "A",
+        # which must not be lower-cased (as kelmoro-cli does under this locale).
+        if subprocess.run("locale -a | grep -qi '^ja_JP.sjis$'", shell=True).returncode != 0:
+            self.skipTest("no ja_JP.SJIS locale (tools/install-deps.sh makes one)")
+        name = b"\x83\x41B.WAV"
+        source = os.path.join(self.dir.encode(), name)
+        make_wav(os.fsdecode(source), seconds=1)
+        proc = self.start(source, extra_env={"LANG": "ja_JP.SJIS", "LC_ALL": ""})
+        shown = self.dir + "/アB.WAV"
+        self.session.wait_window(proc.pid, shown)
+        self.wait_box(proc)
+        self.assertEqual(self.box_lines(), [("box", "plain", "Kelmoro", shown + SUCCESS)])
+        self.session.key("Return")
+        self.assertEqual(self.finish(proc), 0)
+        self.assertIn(b"\x83\x41b.au", os.listdir(self.dir.encode()))
+
     def test_shell_option_without_file_goes_on_to_the_main_window(self):
         proc = self.start("-p")
         self.session.wait_window(proc.pid, "Vantrel")
@@ -169,6 +186,21 @@ class NoDisplayTest(unittest.TestCase):
         result = self.run_program(KELMORO, "tone.raw")
         self.assertEqual(result.returncode, 1)
         self.assertEqual(sorted(os.listdir(self.dir)), ["tone.raw"])
+
+    def test_shift_jis_locale_like_kelmoro_cli(self):
+        if subprocess.run("locale -a | grep -qi '^ja_JP.sjis$'", shell=True).returncode != 0:
+            self.skipTest("no ja_JP.SJIS locale (tools/install-deps.sh makes one)")
+        source = os.path.join(self.dir.encode(), b"\x83\x41B.WAV")
+        make_wav(os.fsdecode(source))
+        for program in (KELMORO, KELMORO_CLI):
+            env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+            env.update({"LANG": "ja_JP.SJIS", "LC_ALL": ""})
+            result = subprocess.run([program, source], cwd=self.dir, env=env, capture_output=True,
+                                    stdin=subprocess.DEVNULL, timeout=60)
+            self.assertEqual(result.returncode, 0, (program, result.stderr))
+            self.assertEqual(sorted(os.listdir(self.dir.encode())),
+                             [b"\x83\x41B.WAV", b"\x83\x41b.au"], program)
+            os.remove(os.path.join(self.dir.encode(), b"\x83\x41b.au"))
 
     def test_options_and_double_dash(self):
         make_wav(os.path.join(self.dir, "-Dash.WAV"))
