@@ -1,4 +1,4 @@
-// CAboutDlg (Part 2.4): the version dialog, template 100: the application
+// CAboutDlg: the version dialog, template 100: the application
 // icon, "Kelmoro Version 2.1", a notice line and OK. No handlers of its own.
 #pragma once
 

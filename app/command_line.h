@@ -1,4 +1,4 @@
-// The framework's command-line record and parser (Part 2.3), adapted to this
+// The framework's command-line record and parser, adapted to this
 // platform: an argument that begins with "-" is a shell option, "--" ends the
 // options, and the first other argument is the file name, kept byte for byte.
 // Unknown options are ignored, as the framework ignores unknown flags.

@@ -1,4 +1,4 @@
-// CConvertDlg (Part 2.1): the modal dialog in which every conversion runs.
+// CConvertDlg: the modal dialog in which every conversion runs.
 // Built from template 131, it shows the input path as its caption, runs the
 // conversion job on its first timer tick as the job's host, announces
 // success in a plain box and closes with OK. The caller stores the input

@@ -1,4 +1,4 @@
-// CSingleDocTemplate: the single-document template of Part 2.3. Like the
+// CSingleDocTemplate: the program's single-document template. Like the
 // framework's, it creates the frame from its class information the first
 // time a view needs one and keeps it for every later document.
 #pragma once

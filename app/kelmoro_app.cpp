@@ -50,7 +50,7 @@ int CKelmoroApp::OnExit() {
 }
 
 // ----------------------------------------------------------------------------
-// Start-up (Part 2.3).
+// Start-up.
 
 bool CKelmoroApp::InitInstance() {
     // Step 1 (control containers, 3D controls) has no counterpart here.
@@ -121,15 +121,15 @@ bool CKelmoroApp::NewDocument() {
 }
 
 // ----------------------------------------------------------------------------
-// Commands (Part 2.4).
+// Commands.
 
 namespace {
 
 // The resource's filter, "Wave(*.wav)|*.wav|全て(*.*)|*.*||", for GTK: without
 // the closing empty pair; each pattern's letters in both cases
-// ("*.[wW][aA][vV]"), because GTK matches case-sensitively where the original
-// platform did not, and Voice.WAV must be offered too; and "*.*" as "*",
-// because there it matched every name, with a dot or without.
+// ("*.[wW][aA][vV]"), because GTK matches case-sensitively and Voice.WAV must be
+// offered too; and "*.*" as "*", so that "all files" means every name, with
+// a dot or without.
 wxString ChooserFilter(const wxString& resourceFilter) {
     wxArrayString parts = wxSplit(resourceFilter, '|', '\0');
     while (!parts.empty() && parts.back().empty()) parts.pop_back();
@@ -198,7 +198,7 @@ void CKelmoroApp::OnFileNew(wxCommandEvent&) {
 }
 
 void CKelmoroApp::OnFrameworkFileOpen(wxCommandEvent& event) {
-    // Shadowed by OnFileOpen above, as in the original's message map.
+    // Shadowed by OnFileOpen above: the earlier entry of the event table wins.
     event.Skip();
 }
 

@@ -1,4 +1,4 @@
-// CKelmoroApp (Part 2.3): the application object. InitInstance chooses
+// CKelmoroApp: the application object. InitInstance chooses
 // between the program's two roads: with a file name on the command line it
 // converts that file in the progress dialog and ends; without one it opens
 // the main window and waits for commands.
@@ -37,7 +37,7 @@ private:
     // Step 6: the new-file command makes document, frame and view.
     bool ProcessShellCommand(const CCommandLineInfo& info);
 
-    // The application's commands (Part 2.4) and the framework's.
+    // The application's commands and the framework's.
     void OnAppAbout(wxCommandEvent& event);
     void OnFileOpen(wxCommandEvent& event);
     void OnFileNew(wxCommandEvent& event);

@@ -1,4 +1,4 @@
-// CKelmoroDoc (Part 2.2): the empty document of the single-document
+// CKelmoroDoc: the empty document of the single-document
 // template. It holds no data; storing and loading do nothing.
 #pragma once
 

@@ -1,5 +1,5 @@
-// CKelmoroView (Part 2.2): the form view 101 that shows nothing but the
-// banner, and the author's home-page command (Part 2.4). The view is an
+// CKelmoroView: the form view 101 that shows nothing but the
+// banner, and the author's home-page command. The view is an
 // event handler; its window is a CKelmoroForm, the centre pane of the main
 // frame.
 #pragma once

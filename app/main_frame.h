@@ -1,4 +1,4 @@
-// CMainFrame (Part 2.2): the single-document frame loaded from resource 128:
+// CMainFrame: the single-document frame loaded from resource 128:
 // menu, accelerators, a dockable toolbar with a gripper, tooltips and
 // fly-by prompts, a status bar with a message pane and four keyboard
 // indicators, and the help commands. No help file is part of the program:

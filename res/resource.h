@@ -1,5 +1,4 @@
-// Resource ids of the desktop program, with the numbers the specification
-// gives them (Parts 2.1 to 2.4), and, in res::cmd, the wx ids the commands
+// Resource ids of the desktop program, with their fixed numbers, and, in res::cmd, the wx ids the commands
 // and bars take: wx refuses menu ids above 0x7FFE, so the framework's
 // standard numbers (0xE100...) and ID_HELP_AUTHOR (32772) are moved down by
 // a fixed offset. None of them falls into wx's own stock range (wxID_LOWEST

@@ -1,15 +1,15 @@
-// Every text the desktop program shows, byte for byte as the specification
-// gives it (UTF-8 here; the original held them in the Shift-JIS code page).
-// Half-width katakana stay half-width: they are the original's texts.
+// Every text the desktop program shows, byte for byte (UTF-8 here; the
+// program's users know them in the Shift-JIS code page). Half-width katakana
+// stay half-width: that is how these texts are written.
 #pragma once
 
 namespace res {
 
 // Application title (string 57344): message-box captions.
 inline constexpr const char* kAppTitle = "Kelmoro";
-// Main window caption set at the end of start-up (Part 2.3).
+// Main window caption set at the end of start-up.
 inline constexpr const char* kMainCaption = "Vantrel";
-// Key under which the framework keeps its settings (Part 2.3).
+// Key under which the framework keeps its settings.
 inline constexpr const char* kRegistryKey = "Local AppWizard-Generated Applications";
 inline constexpr const char* kSettingsName = "Kelmoro";
 inline constexpr int kRecentFileCount = 1;
@@ -24,7 +24,7 @@ inline constexpr const char* kDocTemplateNewName = "Kelmor";
 inline constexpr const char* kDocTemplateTypeId = "Kelmoro.Document";
 inline constexpr const char* kDocTemplateTypeName = "Kelmor Document";
 
-// Dialog 131 (Part 2.1).
+// Dialog 131.
 inline constexpr const char* kConvertDesignCaption = "Conversion";
 inline constexpr const char* kConvertWaitText = "変換中暫らくお待ちください";
 // Template fonts: "ＭＳ Ｐゴシック"; on Linux the IPA proportional Gothic.
@@ -32,7 +32,7 @@ inline constexpr const char* kDialogFontFace = "IPAPGothic";
 inline constexpr int kConvertFontPoints = 11;
 inline constexpr int kFormFontPoints = 9;
 
-// Menu 128 (Part 2.2).
+// Menu 128.
 inline constexpr const char* kMenuFile = "ﾌｧｲﾙ(&F)";
 inline constexpr const char* kMenuFileOpen = "Wavファイルを開く(&O)...\tCtrl+O";
 inline constexpr const char* kMenuAppExit = "Kelmoro 終了(&X)";
@@ -68,7 +68,7 @@ inline constexpr const char* kIndicatorCaps = "CAP";
 inline constexpr const char* kIndicatorNum = "NUM";
 inline constexpr const char* kIndicatorScrl = "SCRL";
 
-// Open-and-convert (Part 2.4).
+// Open-and-convert.
 inline constexpr const char* kOpenDefaultExt = "wav";
 inline constexpr const char* kOpenInitialName = "*.wav";
 inline constexpr const char* kOpenFilter = "Wave(*.wav)|*.wav|全て(*.*)|*.*||";
@@ -77,13 +77,13 @@ inline constexpr const char* kConfirmSuffix = "をAUファイルに変換しま�
 // Japanese title of the open dialog.
 inline constexpr const char* kOpenDialogTitle = "ファイルを開く";
 
-// Version dialog 100 (Part 2.4).
+// Version dialog 100.
 inline constexpr const char* kAboutCaption = "Kelmoroのﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* kAboutVersion = "Kelmoro Version 2.1";
 inline constexpr const char* kAboutNotice = "WAV を Sun AU に変換します";
 inline constexpr const char* kAboutOk = "OK";
 
-// Author's home page (Part 2.4).
+// Author's home page.
 inline constexpr const char* kAuthorHomePage = "https://kelmoro.example.org/";
 
 // Message-box buttons as a Japanese system labels them.

@@ -1,4 +1,4 @@
-// The framework's command-line rules as Part 2.3 states them, adapted:
+// The framework's command-line rules, adapted to this platform:
 // "-" starts a shell option, "--" ends the options, the first other argument
 // is the file name, byte for byte.
 #include "command_line.h"

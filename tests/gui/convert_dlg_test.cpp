@@ -1,4 +1,4 @@
-// CConvertDlg as the engine's host (Part 2.1), without running it: template
+// CConvertDlg as the engine's host, without running it: template
 // 131's controls in order, the caption from the context, the bar's range and
 // clamped positions, the nested wait cursor.
 #include "convert_dlg.h"

@@ -1,4 +1,4 @@
-// CMainFrame::OnCreate (Part 2.2) in a real X session (run under xvfb-run):
+// CMainFrame::OnCreate in a real X session (run under xvfb-run):
 // the bars are made one at a time, the first that fails makes OnCreate
 // return -1 and LoadFrame false, and the later ones are not attempted; a
 // frame that loads has resource 128's menu, toolbar and status bar.

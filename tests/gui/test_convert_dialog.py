@@ -1,4 +1,4 @@
-"""Issue 3: the conversion dialog and the command-line start-up, in a real
+"""The conversion dialog and the command-line start-up, in a real
 window under Xvfb and openbox, driven with xdotool."""
 import os
 import subprocess

@@ -1,4 +1,4 @@
-"""Issue 4: the main window, its menu commands and its start-up road, in a
+"""The main window, its menu commands and its start-up road, in a
 real window under Xvfb and openbox, driven with xdotool."""
 import os
 import stat
