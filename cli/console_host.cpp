@@ -3,6 +3,10 @@
 
 #include <algorithm>
 
+#include "engine/convert_context.h"
+#include "engine/convert_job.h"
+#include "engine/messages.h"
+
 namespace kelmoro {
 namespace {
 constexpr int kBarCells = 40;
@@ -41,6 +45,27 @@ void ConsoleHost::FinishBar() {
     std::fflush(errors_);
     barShown_ = false;
     drawnCells_ = -1;
+}
+
+bool ConvertFileOnConsole(ConsoleHost& host, const std::string& path, bool quiet,
+                          const char* programName) {
+    host.StartFile();
+    SetInputPath(path);
+    const bool converted = Convert(host);
+    host.FinishBar();
+    if (converted) {
+        if (!quiet) {
+            std::printf("%s\n", ConvertedMessage(path).c_str());
+            std::fflush(stdout);
+        }
+    } else if (host.ErrorsReported() == 0) {
+        // The engine says nothing when the name gives no output name.
+        std::fprintf(stderr,
+                     "%s: %s: the file name holds no \".wav\" to replace with \".au\"; no AU "
+                     "file written\n",
+                     programName, path.c_str());
+    }
+    return converted;
 }
 
 }  // namespace kelmoro

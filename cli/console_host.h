@@ -35,4 +35,10 @@ private:
     int errorsReported_ = 0;
 };
 
+// Converts `path` with `host` as a console program does: the success line
+// on stdout unless `quiet`, and a line of its own on stderr for the one
+// failure the engine does not report. True when the AU file was written.
+bool ConvertFileOnConsole(ConsoleHost& host, const std::string& path, bool quiet,
+                          const char* programName);
+
 }  // namespace kelmoro

@@ -10,8 +10,6 @@
 #include <vector>
 
 #include "console_host.h"
-#include "engine/convert_job.h"
-#include "engine/messages.h"
 #include "platform/code_page.h"
 
 namespace {
@@ -80,24 +78,8 @@ int main(int argc, char** argv) {
     kelmoro::ConsoleHost host(stderr, !options.quiet && isatty(STDERR_FILENO) == 1);
     int status = kExitConverted;
     for (const std::string& file : options.files) {
-        host.StartFile();
-        kelmoro::SetInputPath(file);
-        const bool converted = kelmoro::Convert(host);
-        host.FinishBar();
-        if (converted) {
-            if (!options.quiet) {
-                std::printf("%s\n", kelmoro::ConvertedMessage(file).c_str());
-                std::fflush(stdout);
-            }
-            continue;
-        }
-        status = kExitFailed;
-        if (host.ErrorsReported() == 0) {
-            // The engine says nothing when the name gives no output name.
-            std::fprintf(stderr,
-                         "kelmoro-cli: %s: the file name holds no \".wav\" to replace with "
-                         "\".au\"; no AU file written\n",
-                         file.c_str());
+        if (!kelmoro::ConvertFileOnConsole(host, file, options.quiet, "kelmoro-cli")) {
+            status = kExitFailed;
         }
     }
     return status;

@@ -13,12 +13,30 @@ bool IsShiftJisLead(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-std::size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead < 0xC0) return 1;  // ASCII, or a stray continuation byte
-    if (lead < 0xE0) return 2;
-    if (lead < 0xF0) return 3;
-    if (lead < 0xF8) return 4;
-    return 1;
+bool IsShiftJisTrail(unsigned char byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
+bool IsUtf8Continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Length of a well-formed UTF-8 sequence at text[0], or 1 for ASCII and for
+// any byte that does not start one (a Latin-1 name, say): a "/" or "." after
+// a stray lead byte must still count as itself.
+std::size_t Utf8SequenceLength(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t length = 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+    }
+    if (length > text.size()) return 1;
+    for (std::size_t i = 1; i < length; ++i) {
+        if (!IsUtf8Continuation(static_cast<unsigned char>(text[i]))) return 1;
+    }
+    return length;
 }
 
 }  // namespace
@@ -45,19 +63,21 @@ CodePage ActiveCodePage() { return g_codePage; }
 
 std::size_t CharacterLength(std::string_view text, CodePage codePage) {
     if (text.empty()) return 0;
-    auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = 1;
+    const auto lead = static_cast<unsigned char>(text[0]);
     switch (codePage) {
         case CodePage::kSingleByte:
-            break;
+            return 1;
         case CodePage::kUtf8:
-            length = Utf8SequenceLength(lead);
-            break;
+            return Utf8SequenceLength(text);
         case CodePage::kShiftJis:
-            length = IsShiftJisLead(lead) ? 2 : 1;
-            break;
+            // A lead byte pairs only with a byte that can follow it; anything
+            // else (a "/" or the end of the text) stands on its own.
+            return IsShiftJisLead(lead) && text.size() >= 2 &&
+                           IsShiftJisTrail(static_cast<unsigned char>(text[1]))
+                       ? 2
+                       : 1;
     }
-    return length <= text.size() ? length : text.size();
+    return 1;
 }
 
 void MbsLower(std::string& text, CodePage codePage) {

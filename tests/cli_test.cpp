@@ -31,8 +31,10 @@ std::string Slurp(const std::string& path) {
     return text.str();
 }
 
-// Runs `program` with `arguments`, stdin from /dev/null, output to files.
-ProcessResult Execute(const std::string& program, const std::vector<std::string>& arguments) {
+// Runs `program` with `arguments`, stdin from /dev/null, output to files;
+// `locale`, when given, becomes LC_ALL.
+ProcessResult Execute(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& locale = "") {
     TempDir capture;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -42,9 +44,17 @@ ProcessResult Execute(const std::string& program, const std::vector<std::string>
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    std::vector<std::string> environment;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        if (locale.empty() || std::string(*variable).rfind("LC_ALL=", 0) != 0) environment.emplace_back(*variable);
+    }
+    if (!locale.empty()) environment.push_back("LC_ALL=" + locale);
+    std::vector<char*> envp;
+    for (auto& variable : environment) envp.push_back(variable.data());
+    envp.push_back(nullptr);
     pid_t pid;
     ProcessResult run;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -55,10 +65,10 @@ ProcessResult Execute(const std::string& program, const std::vector<std::string>
     return run;
 }
 
-ProcessResult Cli(const std::vector<std::string>& arguments) {
+ProcessResult Cli(const std::vector<std::string>& arguments, const std::string& locale = "") {
     const char* cli = std::getenv("KELMORO_CLI");
     EXPECT_NE(cli, nullptr) << "KELMORO_CLI names the program under test";
-    return Execute(cli == nullptr ? "kelmoro-cli" : cli, arguments);
+    return Execute(cli == nullptr ? "kelmoro-cli" : cli, arguments, locale);
 }
 
 Bytes OneSecondStereo() {
@@ -144,6 +154,21 @@ TEST(CliTest, OptionsAndUsage) {
     EXPECT_TRUE(FileExists(dir / "q.au"));
     EXPECT_TRUE(FileExists(dir / "-dash.au"));
     EXPECT_NE(Cli({"--version"}).out.find("2.1"), std::string::npos);
+}
+
+TEST(CliTest, WalksFileNamesInTheLocalesCodePage) {
+    // 0x83 0x41 is one Shift-JIS character whose second byte looks like "A";
+    // in UTF-8 the 0x83 is a stray byte and the "A" a letter.
+    if (Execute("/bin/sh", {"-c", "locale -a | grep -qi '^ja_JP.sjis$'"}).status != 0) {
+        GTEST_SKIP() << "no ja_JP.SJIS locale (tools/install-deps.sh makes one)";
+    }
+    TempDir dir;
+    const std::string input = dir / "\x83\x41" "B.WAV";
+    WriteFile(input, SimpleWav({}, Pcm16({1})));
+    ASSERT_EQ(Cli({"-q", input}, "ja_JP.SJIS").status, 0);
+    EXPECT_TRUE(FileExists(dir / "\x83\x41" "b.au"));
+    ASSERT_EQ(Cli({"-q", input}, "C.UTF-8").status, 0);
+    EXPECT_TRUE(FileExists(dir / "\x83" "ab.au"));
 }
 
 }  // namespace

@@ -29,6 +29,10 @@ TEST(CodePageTest, LowersOnlySingleByteLettersAndNeverATrailByte) {
         // Half-width katakana (0xA1-0xDF) are single bytes.
         {CodePage::kShiftJis, "\xB1" "A", "\xB1" "a"},
         {CodePage::kSingleByte, "\x83\x41", "\x83\x61"},
+        // A byte that starts no well-formed UTF-8 sequence is a character of
+        // its own, so the letter after it is still a letter.
+        {CodePage::kUtf8, "\xC3" "A.WAV", "\xC3" "a.wav"},
+        {CodePage::kUtf8, "Caf\xE9.WAV", "caf\xE9.wav"},
     };
     for (const auto& c : cases) {
         std::string text = c.input;
@@ -86,6 +90,12 @@ TEST(OutputNamingTest, LowerCasesTheFileNameAndReplacesItsFirstWav) {
         {CodePage::kUtf8, "/x/.wav", "/x/.au"},
         {CodePage::kUtf8, "/x/wav", std::nullopt},
         {CodePage::kShiftJis, "/D/\x83\x41" "B.WAV", "/D/\x83\x41" "b.au"},
+        // Latin-1 names under a UTF-8 locale: a stray byte never swallows the
+        // "/" or "." after it.
+        {CodePage::kUtf8, "/M/Caf\xE9.wav", "/M/caf\xE9.au"},
+        {CodePage::kUtf8, "/M/Dossier\xE9/Song.WAV", "/M/Dossier\xE9/song.au"},
+        {CodePage::kUtf8, "/M/x.wav\xE9/tone.raw", std::nullopt},
+        {CodePage::kShiftJis, "/M/x.wav\x83/tone.raw", std::nullopt},
     };
     for (const auto& c : cases) {
         platform::SetCodePage(c.codePage);

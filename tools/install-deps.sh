@@ -6,12 +6,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev
-  sox
+  sox ffmpeg python3 locales
 )
 # Extra sets, named on the command line: e.g. install-deps.sh gui bench
 for extra in "$@"; do
   case "$extra" in
-    gui) packages+=(libwxgtk3.2-dev xvfb xauth xdotool x11-utils imagemagick dbus openbox
+    gui) packages+=(libwxgtk3.2-dev libx11-dev python3 xvfb xauth xdotool x11-utils imagemagick dbus openbox
                     fonts-ipafont-gothic adwaita-icon-theme) ;;
     bench) packages+=(ffmpeg hyperfine libbenchmark-dev time) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
@@ -32,4 +32,10 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# A Shift-JIS locale, so the tests can check that file names are walked as
+# Shift-JIS characters when the locale says so.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.sjis$'; then
+  localedef --no-warnings=ascii -f SHIFT_JIS -i ja_JP ja_JP.SJIS >/dev/null 2>&1 || true
 fi

@@ -1,0 +1,31 @@
+// The framework's command-line record and parser, adapted to this
+// platform: an argument that begins with "-" is a shell option, "--" ends the
+// options, and the first other argument is the file name, kept byte for byte.
+// Unknown options are ignored, as the framework ignores unknown flags.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kelmoro {
+
+struct CCommandLineInfo {
+    // In the framework's order; everything above FileNew converts a file
+    // name given with it.
+    enum ShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppUnregister };
+
+    ShellCommand shellCommand = FileNew;
+    std::string fileName;
+    std::string printerName;  // the arguments after the file for "-pt"
+    std::string driverName;
+    std::string portName;
+    bool runEmbedded = false;
+    bool runAutomated = false;
+};
+
+// Parses arguments (without the program name) the way CWinApp::ParseCommandLine
+// does: each option sets the shell command or a flag, a bare file name makes
+// the command FileOpen when nothing else was asked for.
+CCommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments);
+
+}  // namespace kelmoro

@@ -1,0 +1,65 @@
+// CConvertDlg: the modal dialog in which every conversion runs.
+// Built from template 131, it shows the input path as its caption, runs the
+// conversion job on its first timer tick as the job's host, announces
+// success in a plain box and closes with OK. The caller stores the input
+// path with SetInputPath and then runs the dialog; nothing is passed back
+// except, for the command-line exit status, whether an AU file was written.
+//
+// While the job runs on the UI thread the dialog lets the event loop run at
+// every progress step (wxSafeYield), because GTK repaints the bar nowhere
+// else; the yield routes all input to this dialog, which then swallows it,
+// so no key or click made during the conversion can close the dialog or
+// reach the box that follows.
+#pragma once
+
+#include <wx/dialog.h>
+#include <wx/gauge.h>
+#include <wx/timer.h>
+
+#include "engine/convert_host.h"
+
+namespace kelmoro {
+
+class CConvertDlg : public wxDialog, public CConvertHost {
+public:
+    // A null parent gives the framework's default owner: the main window when
+    // one is shown, no owner on the command line.
+    explicit CConvertDlg(wxWindow* parent = nullptr);
+
+    // Runs the dialog modally; returns wxID_OK or wxID_CANCEL.
+    int DoModal();
+    // True when the job ran and wrote the AU file.
+    bool Converted() const { return m_converted; }
+
+    // CConvertHost.
+    void ReportError(const std::string& text) override;
+    void SetProgressRange(int low, int high) override;
+    void SetProgressPos(int position) override;
+    void BeginWait() override;
+    void EndWait() override;
+
+protected:
+    void DoDataExchange();
+    bool OnInitDialog();
+    void OnTimer(wxTimerEvent& event);
+
+private:
+    void CreateFromTemplate(wxWindow* parent);
+    // Lets the event loop run so the bar repaints; input goes to this dialog.
+    void Pump();
+    void OnInitDialogEvent(wxInitDialogEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnCancel(wxCommandEvent& event);
+
+    wxGauge* m_progress = nullptr;  // control 1000
+    wxTimer m_timer;
+    int m_low = 0;
+    int m_high = 100;
+    bool m_working = false;  // the job is running inside OnTimer
+    bool m_converted = false;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+}  // namespace kelmoro

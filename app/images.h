@@ -1,0 +1,36 @@
+// The program's pictures, embedded at build time from the PNG files in res/
+// (banner.png 561x70, toolbar.png 48x15, kelmoro.png 32x32 and
+// kelmoro-16.png 16x16 for the application icon, document.png 32x32 and
+// document-16.png 16x16 for the document icon). A picture whose file was
+// missing when the program was built is replaced by a plain drawn one of the
+// same size, so the program never fails for want of an image.
+#pragma once
+
+#include <wx/bitmap.h>
+#include <wx/iconbndl.h>
+
+#include <cstddef>
+
+namespace kelmoro {
+
+struct EmbeddedImage {
+    const char* name;  // file name in res/
+    const unsigned char* bytes;
+    std::size_t size;
+};
+// Generated table, ended by an entry whose name is null.
+extern const EmbeddedImage kEmbeddedImages[];
+
+// Banner bitmap 130: 561 x 70.
+wxBitmap BannerBitmap();
+// Toolbar 128: the 48 x 15 strip of three 16 x 15 buttons.
+wxBitmap ToolbarStrip();
+// One 16 x 15 button of the strip (0 open, 1 about, 2 context help).
+wxBitmap ToolbarButton(int index);
+// Application icon 128 at 32 x 32 and 16 x 16.
+wxBitmap AppIconBitmap(int size);
+wxIconBundle AppIcons();
+// Document icon 129 at 32 x 32 and 16 x 16.
+wxBitmap DocumentIconBitmap(int size);
+
+}  // namespace kelmoro

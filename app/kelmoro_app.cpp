@@ -1,0 +1,209 @@
+// CKelmoroApp: start-up and the application's commands.
+#include "kelmoro_app.h"
+
+#include <wx/config.h>
+#include <wx/fileconf.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/stdpaths.h>
+
+#include "about_dlg.h"
+#include "convert_dlg.h"
+#include "doc_template.h"
+#include "engine/convert_context.h"
+#include "kelmoro_doc.h"
+#include "kelmoro_view.h"
+#include "main_frame.h"
+#include "message_box.h"
+#include "res/resource.h"
+#include "res/strings.h"
+#include "wx_text.h"
+
+wxIMPLEMENT_APP_NO_MAIN(kelmoro::CKelmoroApp);
+
+namespace kelmoro {
+
+// The command table in the Part's order: the first ID_FILE_OPEN entry is the
+// one that runs, so the framework's document opening is never reached.
+wxBEGIN_EVENT_TABLE(CKelmoroApp, wxApp)
+    EVT_MENU(res::cmd::ID_APP_ABOUT, CKelmoroApp::OnAppAbout)
+    EVT_MENU(res::cmd::ID_FILE_OPEN, CKelmoroApp::OnFileOpen)
+    EVT_MENU(res::cmd::ID_FILE_NEW, CKelmoroApp::OnFileNew)
+    EVT_MENU(res::cmd::ID_FILE_OPEN, CKelmoroApp::OnFrameworkFileOpen)
+    EVT_MENU(res::cmd::ID_APP_EXIT, CKelmoroApp::OnAppExit)
+wxEND_EVENT_TABLE()
+
+CKelmoroApp::CKelmoroApp() {
+    // No application name of its own: the title comes from string 57344.
+    SetAppName("kelmoro");
+    SetAppDisplayName(U8(res::kAppTitle));
+}
+
+bool CKelmoroApp::OnInit() {
+    return InitInstance();
+}
+
+int CKelmoroApp::OnExit() {
+    m_docManager.reset();
+    delete wxConfigBase::Set(nullptr);
+    return wxApp::OnExit();
+}
+
+// ----------------------------------------------------------------------------
+// Start-up.
+
+bool CKelmoroApp::InitInstance() {
+    // Step 1 (control containers, 3D controls) has no counterpart here.
+    SetRegistryKey(res::kRegistryKey);
+    LoadStdProfileSettings(res::kRecentFileCount);
+
+    // Step 3: the single-document template, registered with the manager.
+    m_docManager = std::make_unique<wxDocManager>();
+    m_docManager->SetMaxDocsOpen(1);
+    new CSingleDocTemplate(m_docManager.get(), wxCLASSINFO(CKelmoroDoc), wxCLASSINFO(CMainFrame),
+                           wxCLASSINFO(CKelmoroView));
+
+    // Steps 4 and 5: the command line (parsed in main) with a file name
+    // converts it and ends.
+    if (m_cmdInfo.shellCommand > CCommandLineInfo::FileNew) {
+        CConvertDlg dlg(nullptr);
+        if (!m_cmdInfo.fileName.empty()) {
+            SetInputPath(m_cmdInfo.fileName);
+            dlg.DoModal();
+            m_exitCode = dlg.Converted() ? 0 : 1;
+            return false;
+        }
+    }
+
+    // Step 6.
+    if (!ProcessShellCommand(m_cmdInfo)) return false;
+
+    // Steps 7 and 8.
+    wxWindow* mainWindow = GetTopWindow();
+    mainWindow->Show();
+    mainWindow->Raise();
+    mainWindow->Update();
+    mainWindow->SetLabel(U8(res::kMainCaption));
+    return true;
+}
+
+void CKelmoroApp::SetRegistryKey(const char* key) {
+    // HKEY_CURRENT_USER\Software\<key>\Kelmoro becomes
+    // $XDG_CONFIG_HOME/<key>/Kelmoro.conf; nothing is written unless a
+    // setting changes.
+    SetVendorName(U8(key));
+    wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
+    wxFileName file(wxStandardPaths::Get().GetUserConfigDir(), U8(res::kSettingsName) + ".conf");
+    file.AppendDir(U8(key));
+    delete wxConfigBase::Set(new wxFileConfig(U8(res::kSettingsName), U8(key), file.GetFullPath(),
+                                              wxEmptyString, wxCONFIG_USE_LOCAL_FILE));
+}
+
+void CKelmoroApp::LoadStdProfileSettings(int recentFiles) {
+    // The recent-file list is held but never shown (the menu has no entries
+    // for it) and never filled.
+    m_recentFiles = std::make_unique<wxFileHistory>(recentFiles);
+    wxConfigBase* config = wxConfigBase::Get();
+    const wxString oldPath = config->GetPath();
+    config->SetPath("/Recent File List");
+    m_recentFiles->Load(*config);
+    config->SetPath(oldPath);
+}
+
+bool CKelmoroApp::ProcessShellCommand(const CCommandLineInfo&) {
+    // Every shell command without a file name opens a new document; the
+    // framework's printing, DDE and unregistering have no meaning here.
+    return NewDocument() && GetTopWindow() != nullptr;
+}
+
+bool CKelmoroApp::NewDocument() {
+    return m_docManager->CreateNewDocument() != nullptr;
+}
+
+// ----------------------------------------------------------------------------
+// Commands.
+
+namespace {
+
+// The resource's filter, "Wave(*.wav)|*.wav|全て(*.*)|*.*||", for GTK: without
+// the closing empty pair; each pattern's letters in both cases
+// ("*.[wW][aA][vV]"), because GTK matches case-sensitively and Voice.WAV must be
+// offered too; and "*.*" as "*", so that "all files" means every name, with
+// a dot or without.
+wxString ChooserFilter(const wxString& resourceFilter) {
+    wxArrayString parts = wxSplit(resourceFilter, '|', '\0');
+    while (!parts.empty() && parts.back().empty()) parts.pop_back();
+    for (size_t i = 1; i < parts.size(); i += 2) {
+        if (parts[i] == "*.*") {
+            parts[i] = "*";
+            continue;
+        }
+        wxString pattern;
+        for (const wxUniChar c : parts[i]) {
+            const wxUniChar lower = wxTolower(c);
+            const wxUniChar upper = wxToupper(c);
+            if (c.IsAscii() && lower != upper) {
+                pattern << '[' << lower << upper << ']';
+            } else {
+                pattern << c;
+            }
+        }
+        parts[i] = pattern;
+    }
+    return wxJoin(parts, '|', '\0');
+}
+
+}  // namespace
+
+void CKelmoroApp::OnFileOpen(wxCommandEvent&) {
+    // The filter string of the resource, "Wave(*.wav)|*.wav|全て(*.*)|*.*||",
+    // ends in "||"; wx wants it without the empty pair.
+    const wxString filter = ChooserFilter(U8(res::kOpenFilter));
+    // The default extension "wav" has nothing to do here: the GTK chooser
+    // returns only files that exist.
+    auto* dialog =
+        new wxFileDialog(GetTopWindow(), U8(res::kOpenDialogTitle), wxEmptyString,
+                         U8(res::kOpenInitialName), filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    std::string path;
+    if (dialog->ShowModal() == wxID_OK) path = PathBytes(dialog->GetPath());
+    dialog->Destroy();
+    if (path.empty()) return;
+
+    if (KelmoroMessageBox(FromBytes(path) + U8(res::kConfirmSuffix), BoxStyle::kConfirmation) !=
+        wxID_OK) {
+        return;
+    }
+    {
+        CConvertDlg dlg(nullptr);
+        SetInputPath(path);
+        dlg.DoModal();
+    }
+    ReactivateMainWindow();
+}
+
+void CKelmoroApp::ReactivateMainWindow() {
+    // The owner of a modal dialog gets the focus back when the dialog ends;
+    // under GTK the window manager may leave it with no window at all once
+    // the job has disabled and re-enabled the main window.
+    if (wxWindow* mainWindow = GetTopWindow()) mainWindow->Raise();
+}
+
+void CKelmoroApp::OnAppAbout(wxCommandEvent&) {
+    CAboutDlg aboutDlg(nullptr);
+    aboutDlg.DoModal();
+}
+
+void CKelmoroApp::OnFileNew(wxCommandEvent&) {
+    NewDocument();
+}
+
+void CKelmoroApp::OnFrameworkFileOpen(wxCommandEvent& event) {
+    // Shadowed by OnFileOpen above: the earlier entry of the event table wins.
+    event.Skip();
+}
+
+void CKelmoroApp::OnAppExit(wxCommandEvent&) {
+    if (wxWindow* mainWindow = GetTopWindow()) mainWindow->Close();
+}
+
+}  // namespace kelmoro

@@ -1,0 +1,59 @@
+// CKelmoroApp: the application object. InitInstance chooses
+// between the program's two roads: with a file name on the command line it
+// converts that file in the progress dialog and ends; without one it opens
+// the main window and waits for commands.
+#pragma once
+
+#include <wx/app.h>
+#include <wx/docview.h>
+#include <wx/filehistory.h>
+
+#include <memory>
+
+#include "command_line.h"
+
+namespace kelmoro {
+
+class CKelmoroApp : public wxApp {
+public:
+    CKelmoroApp();
+
+    // The parsed command line; main() hands it over before OnInit.
+    void SetCommandLineInfo(const CCommandLineInfo& info) { m_cmdInfo = info; }
+    // Exit status when InitInstance ended the program (the command-line road):
+    // 0 when the AU file was written, 1 otherwise.
+    int CommandLineExitCode() const { return m_exitCode; }
+
+    bool OnInit() override;
+    int OnExit() override;
+
+protected:
+    bool InitInstance();
+
+private:
+    // Step 2: the framework's settings under the registry key name.
+    void SetRegistryKey(const char* key);
+    void LoadStdProfileSettings(int recentFiles);
+    // Step 6: the new-file command makes document, frame and view.
+    bool ProcessShellCommand(const CCommandLineInfo& info);
+
+    // The application's commands and the framework's.
+    void OnAppAbout(wxCommandEvent& event);
+    void OnFileOpen(wxCommandEvent& event);
+    void OnFileNew(wxCommandEvent& event);
+    void OnFrameworkFileOpen(wxCommandEvent& event);
+    void OnAppExit(wxCommandEvent& event);
+    bool NewDocument();
+    void ReactivateMainWindow();
+
+    CCommandLineInfo m_cmdInfo;
+    int m_exitCode = 1;
+    std::unique_ptr<wxDocManager> m_docManager;
+    std::unique_ptr<wxFileHistory> m_recentFiles;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+}  // namespace kelmoro
+
+wxDECLARE_APP(kelmoro::CKelmoroApp);

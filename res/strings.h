@@ -1,0 +1,98 @@
+// Every text the desktop program shows, byte for byte (UTF-8 here; the
+// program's users know them in the Shift-JIS code page). Half-width katakana
+// stay half-width: that is how these texts are written.
+#pragma once
+
+namespace res {
+
+// Application title (string 57344): message-box captions.
+inline constexpr const char* kAppTitle = "Kelmoro";
+// Main window caption set at the end of start-up.
+inline constexpr const char* kMainCaption = "Vantrel";
+// Key under which the framework keeps its settings.
+inline constexpr const char* kRegistryKey = "Local AppWizard-Generated Applications";
+inline constexpr const char* kSettingsName = "Kelmoro";
+inline constexpr int kRecentFileCount = 1;
+// Title of a new document: the framework's "untitled", as the template
+// string gives no document name. The frame then reads "無題 - Kelmoro".
+inline constexpr const char* kUntitled = "無題";
+
+// Document template string 128: window title, document name, new-file
+// name, filter name, filter extension, registry type id and name.
+inline constexpr const char* kDocTemplateTitle = "Kelmoro";
+inline constexpr const char* kDocTemplateNewName = "Kelmor";
+inline constexpr const char* kDocTemplateTypeId = "Kelmoro.Document";
+inline constexpr const char* kDocTemplateTypeName = "Kelmor Document";
+
+// Dialog 131.
+inline constexpr const char* kConvertDesignCaption = "Conversion";
+inline constexpr const char* kConvertWaitText = "変換中暫らくお待ちください";
+// Template fonts: "ＭＳ Ｐゴシック"; on Linux the IPA proportional Gothic.
+inline constexpr const char* kDialogFontFace = "IPAPGothic";
+inline constexpr int kConvertFontPoints = 11;
+inline constexpr int kFormFontPoints = 9;
+
+// Menu 128.
+inline constexpr const char* kMenuFile = "ﾌｧｲﾙ(&F)";
+inline constexpr const char* kMenuFileOpen = "Wavファイルを開く(&O)...\tCtrl+O";
+inline constexpr const char* kMenuAppExit = "Kelmoro 終了(&X)";
+inline constexpr const char* kMenuView = "表示(&V)";
+inline constexpr const char* kMenuViewToolbar = "ﾂｰﾙ ﾊﾞｰ(&T)";
+inline constexpr const char* kMenuViewStatusBar = "ｽﾃｰﾀｽ ﾊﾞｰ(&S)";
+inline constexpr const char* kMenuHelp = "ﾍﾙﾌﾟ(&H)";
+inline constexpr const char* kMenuHelpFinder = "ﾄﾋﾟｯｸの検索(&H)";
+inline constexpr const char* kMenuAppAbout = "Kelmoro のﾊﾞｰｼﾞｮﾝ情報(&A)...";
+inline constexpr const char* kMenuHelpAuthor = "作者のホームページへ";
+
+// Status-bar prompts: the text after the new-line is the tooltip.
+inline constexpr const char* kPromptFileOpen = "既存のﾌｧｲﾙを開く\n開く";
+inline constexpr const char* kPromptAppExit = "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示\n終了";
+inline constexpr const char* kPromptViewToolbar = "ﾂｰﾙ ﾊﾞｰの 表示/非表示\nﾂｰﾙ ﾊﾞｰの表示切り替え";
+inline constexpr const char* kPromptViewStatusBar =
+    "ｽﾃｰﾀｽ ﾊﾞｰの 表示/非表示\nｽﾃｰﾀｽ ﾊﾞｰの表示切り替え";
+inline constexpr const char* kPromptHelpFinder = "ﾍﾙﾌﾟ ﾄﾋﾟｯｸの一覧\nﾍﾙﾌﾟ ﾄﾋﾟｯｸ";
+inline constexpr const char* kPromptAppAbout =
+    "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報";
+inline constexpr const char* kPromptContextHelp =
+    "ｸﾘｯｸされたﾎﾞﾀﾝ、ﾒﾆｭｰまたはｳｨﾝﾄﾞｳのﾍﾙﾌﾟを表示\nﾍﾙﾌﾟ";
+inline constexpr const char* kPromptHelp = "現在のﾀｽｸまたはｺﾏﾝﾄﾞのﾍﾙﾌﾟを表示\nﾍﾙﾌﾟ";
+inline constexpr const char* kIdleMessage = "ﾍﾙﾌﾟを表示するには [F1] を押してください。";
+inline constexpr const char* kHelpModeMessage = "ﾍﾙﾌﾟを使用するｵﾌﾞｼﾞｪｸﾄを選択";
+// No help file is part of the program; the help commands say so.
+inline constexpr const char* kNoHelpInstalled =
+    "ﾍﾙﾌﾟ ﾌｧｲﾙはｲﾝｽﾄｰﾙされていません。Kelmoro にはﾍﾙﾌﾟがありません。";
+
+// Status-bar indicators.
+inline constexpr const char* kIndicatorKana = "ｶﾅ";
+inline constexpr const char* kIndicatorCaps = "CAP";
+inline constexpr const char* kIndicatorNum = "NUM";
+inline constexpr const char* kIndicatorScrl = "SCRL";
+
+// Open-and-convert.
+inline constexpr const char* kOpenDefaultExt = "wav";
+inline constexpr const char* kOpenInitialName = "*.wav";
+inline constexpr const char* kOpenFilter = "Wave(*.wav)|*.wav|全て(*.*)|*.*||";
+inline constexpr const char* kConfirmSuffix = "をAUファイルに変換します";
+// The stock GTK title of the file chooser is English; the platform's own
+// Japanese title of the open dialog.
+inline constexpr const char* kOpenDialogTitle = "ファイルを開く";
+
+// Version dialog 100.
+inline constexpr const char* kAboutCaption = "Kelmoroのﾊﾞｰｼﾞｮﾝ情報";
+inline constexpr const char* kAboutVersion = "Kelmoro Version 2.1";
+inline constexpr const char* kAboutNotice = "WAV を Sun AU に変換します";
+inline constexpr const char* kAboutOk = "OK";
+
+// Author's home page.
+inline constexpr const char* kAuthorHomePage = "https://kelmoro.example.org/";
+
+// Message-box buttons as a Japanese system labels them.
+inline constexpr const char* kButtonOk = "OK";
+inline constexpr const char* kButtonCancel = "ｷｬﾝｾﾙ";
+
+// Start-up without a display.
+inline constexpr const char* kNeedsDisplay =
+    "kelmoro: needs a display (DISPLAY is unset or cannot be opened); "
+    "to convert without one, give a file name or use kelmoro-cli";
+
+}  // namespace res

@@ -1,0 +1,64 @@
+// The framework's command-line rules, adapted to this platform:
+// "-" starts a shell option, "--" ends the options, the first other argument
+// is the file name, byte for byte.
+#include "command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kelmoro {
+namespace {
+
+struct Case {
+    std::vector<std::string> arguments;
+    CCommandLineInfo::ShellCommand command;
+    std::string fileName;
+};
+
+class CommandLineTest : public testing::TestWithParam<Case> {};
+
+TEST_P(CommandLineTest, ParsesLikeTheFramework) {
+    const Case& c = GetParam();
+    const CCommandLineInfo info = ParseCommandLine(c.arguments);
+    EXPECT_EQ(info.shellCommand, c.command);
+    EXPECT_EQ(info.fileName, c.fileName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CommandLineTest,
+    testing::Values(
+        Case{{}, CCommandLineInfo::FileNew, ""},
+        Case{{"a.wav"}, CCommandLineInfo::FileOpen, "a.wav"},
+        Case{{"C:\\a\\b.wav"}, CCommandLineInfo::FileOpen, "C:\\a\\b.wav"},
+        Case{{"/x/音声 Ｔ.WAV"}, CCommandLineInfo::FileOpen, "/x/音声 Ｔ.WAV"},
+        Case{{"\x83\x5c.wav"}, CCommandLineInfo::FileOpen, "\x83\x5c.wav"},  // Shift-JIS bytes
+        Case{{"first.wav", "second.wav"}, CCommandLineInfo::FileOpen, "first.wav"},
+        Case{{"-p"}, CCommandLineInfo::FilePrint, ""},
+        Case{{"-P", "a.wav"}, CCommandLineInfo::FilePrint, "a.wav"},
+        Case{{"-pt", "a.wav", "printer"}, CCommandLineInfo::FilePrintTo, "a.wav"},
+        Case{{"-dde"}, CCommandLineInfo::FileDDE, ""},
+        Case{{"-unregister"}, CCommandLineInfo::AppUnregister, ""},
+        Case{{"-Unregserver"}, CCommandLineInfo::AppUnregister, ""},
+        Case{{"-embedding"}, CCommandLineInfo::FileNew, ""},
+        Case{{"-automation", "a.wav"}, CCommandLineInfo::FileOpen, "a.wav"},
+        Case{{"-unknown"}, CCommandLineInfo::FileNew, ""},
+        Case{{"--", "-p"}, CCommandLineInfo::FileOpen, "-p"},
+        Case{{"-p", "--", "--"}, CCommandLineInfo::FilePrint, "--"},
+        Case{{"--help"}, CCommandLineInfo::FileNew, ""}));
+
+TEST(CommandLine, PrintToTakesPrinterDriverAndPort) {
+    const CCommandLineInfo info = ParseCommandLine({"-pt", "a.wav", "lp", "drv", "port"});
+    EXPECT_EQ(info.printerName, "lp");
+    EXPECT_EQ(info.driverName, "drv");
+    EXPECT_EQ(info.portName, "port");
+}
+
+TEST(CommandLine, EmbeddingAndAutomationAreFlags) {
+    EXPECT_TRUE(ParseCommandLine({"-embedding"}).runEmbedded);
+    EXPECT_TRUE(ParseCommandLine({"-Automation"}).runAutomated);
+}
+
+}  // namespace
+}  // namespace kelmoro

@@ -1,0 +1,500 @@
+"""The main window, its menu commands and its start-up road, in a
+real window under Xvfb and openbox, driven with xdotool."""
+import os
+import stat
+import subprocess
+import time
+import unittest
+
+from gui_support import GuiTestCase, capture_screen, keep_screenshot, make_wav, read_ppm, wait_for
+
+MAIN = "Vantrel"
+CHOOSER = "ファイルを開く"
+ABOUT = "Kelmoroのﾊﾞｰｼﾞｮﾝ情報"
+CONFIRM = "をAUファイルに変換します"
+SUCCESS = "  AUファイルに変換成功"
+IDLE = "ﾍﾙﾌﾟを表示するには [F1] を押してください。"
+HELP_MODE = "ﾍﾙﾌﾟを使用するｵﾌﾞｼﾞｪｸﾄを選択"
+OPEN_PROMPT = "既存のﾌｧｲﾙを開く"
+EXIT_PROMPT = "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示"
+NO_HELP = "ﾍﾙﾌﾟ ﾌｧｲﾙはｲﾝｽﾄｰﾙされていません。Kelmoro にはﾍﾙﾌﾟがありません。"
+HOME_PAGE = "https://kelmoro.example.org/"
+
+# Menu 128, byte for byte, as the trace reports each popup when it opens.
+FILE_MENU = ("menu", "ﾌｧｲﾙ(&F)", "Wavファイルを開く(&O)...\\tCtrl+O", "-", "Kelmoro 終了(&X)")
+VIEW_MENU = ("menu", "表示(&V)", "ﾂｰﾙ ﾊﾞｰ(&T) [x]", "ｽﾃｰﾀｽ ﾊﾞｰ(&S) [x]")
+HELP_MENU = ("menu", "ﾍﾙﾌﾟ(&H)", "ﾄﾋﾟｯｸの検索(&H)", "-", "Kelmoro のﾊﾞｰｼﾞｮﾝ情報(&A)...",
+             "作者のホームページへ")
+
+
+class MainWindowTest(GuiTestCase):
+
+    def start_main(self, *args, extra_env=None):
+        proc = self.start(*args, extra_env=extra_env)
+        frame = self.session.wait_window(proc.pid, MAIN)
+        self.frame = frame
+        self.wait_frame_active()
+        return proc, frame
+
+    def wait_frame_active(self):
+        """Keys go to the active window: after a dialog closes, the main
+        window gets the focus back a moment later."""
+        wait_for(lambda: self.session.active_window() == self.frame,
+                 what="the main window active")
+
+    def menus(self):
+        return [line for line in self.session.boxes() if line[0] == "menu"]
+
+    def visible_windows(self):
+        out = self.session.run(["xdotool", "search", "--onlyvisible", "--classname", "kelmoro"],
+                               check=False)
+        return set(int(w) for w in out.split())
+
+    def open_menu(self, keys, expected):
+        """Opens a menu by keyboard; returns the popup window on the screen."""
+        self.wait_frame_active()
+        before = self.visible_windows()
+        count = len(self.menus())
+        self.session.key(keys)
+        wait_for(lambda: len(self.menus()) > count, what=f"menu {keys}")
+        self.assertEqual(self.menus()[-1], expected)
+        popups = wait_for(lambda: self.visible_windows() - before, what="the menu on the screen")
+        return popups.pop()
+
+    def pick_all_files_filter(self, chooser):
+        """Switches the chooser to its second filter, "全て(*.*)", through the
+        filter button at its lower right, and waits until the file list has
+        changed on the screen."""
+        x, y, width, height = self.session.geometry(chooser)
+        list_area = ["import", "-window", "root", "-crop", f"{width // 2}x{height // 2}+{x}+{y}",
+                     "+repage", "-depth", "8", "ppm:-"]
+        before = self.session.run(list_area, binary=True)
+        self.session.run(["xdotool", "mousemove", str(x + width - 68), str(y + height - 70),
+                          "click", "1"])
+        time.sleep(0.3)  # the popup list opens
+        self.session.key("Down", "Return")
+        wait_for(lambda: self.session.run(list_area, binary=True) != before, timeout=5,
+                 what="the file list under the all-files filter")
+
+    def choose_file(self, path, all_files=False):
+        """Ctrl+O, then the path typed into the chooser's location entry.
+        GTK's entry completes names as they are typed, and a Return that
+        arrives while it does is swallowed: Return is pressed again until
+        the chooser closes. Should the path itself get lost, the chooser is
+        cancelled (which does nothing further: tested elsewhere) and the
+        whole choice made again."""
+        def closed(chooser, timeout):
+            try:
+                wait_for(lambda: chooser not in self.session.windows(self.proc.pid),
+                         timeout=timeout, what="the chooser closed")
+                return True
+            except AssertionError:
+                return False
+
+        boxes = len(self.box_lines())
+        for attempt in range(3):
+            self.wait_frame_active()
+            self.session.key("ctrl+o")
+            chooser = self.session.wait_window(self.proc.pid, CHOOSER)
+            wait_for(lambda: self.session.active_window() == chooser, what="the chooser active")
+            time.sleep(0.3 + attempt * 0.5)  # let it load its folder
+            if all_files:
+                self.pick_all_files_filter(chooser)
+            self.session.key("ctrl+l")
+            time.sleep(0.2)
+            self.session.type_text(path)
+            for _ in range(3):
+                time.sleep(0.3)
+                if len(self.box_lines()) > boxes:
+                    return  # closed late: this Return must not answer the box
+                self.session.key("Return")
+                if closed(chooser, 2):
+                    return
+            while not closed(chooser, 0.5):
+                self.session.key("Escape")
+        self.fail("the file chooser never took the path")
+
+    def frame_capture(self, frame):
+        x, y, width, height = self.session.geometry(frame)
+        _, _, pixels = read_ppm(self.session.run(
+            ["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+             "-depth", "8", "ppm:-"], binary=True))
+        return width, height, pixels
+
+    def assert_alive_with_only_main(self):
+        self.assertIsNone(self.proc.poll())
+        wait_for(lambda: self.session.titles(self.proc.pid) == [MAIN],
+                 what="only the main window")
+
+    # ------------------------------------------------------------------------
+
+    def test_startup_shows_the_main_window_captioned_vantrel(self):
+        self.proc, frame = self.start_main()
+        self.assertEqual(self.session.titles(self.proc.pid), [MAIN])
+        x, y, width, height = self.session.geometry(frame)
+        # Shrunk to fit form 101, never below the banner's width by much.
+        self.assertLess(width, 800)
+        self.assertLess(height, 600)
+        time.sleep(0.3)
+        keep_screenshot(self.session, "main-window.png", [frame])
+        self.assertEqual(self.box_lines(), [])
+
+    def test_shell_option_without_file_goes_on_to_the_main_window(self):
+        for option in ("-p", "-dde", "-embedding"):
+            with self.subTest(option=option):
+                proc = self.start(option)
+                self.session.wait_window(proc.pid, MAIN)
+                self.assertEqual(self.session.titles(proc.pid), [MAIN])
+                proc.kill()
+                proc.wait()
+
+    def test_menus_open_by_keyboard_and_show_their_items(self):
+        self.proc, frame = self.start_main()
+        popup = self.open_menu("alt+f", FILE_MENU)
+        keep_screenshot(self.session, "main-window-menu.png", [frame, popup])
+        self.session.key("Escape")
+        self.session.key("Escape")
+        self.open_menu("alt+v", VIEW_MENU)
+        self.session.key("Escape")
+        self.session.key("Escape")
+        self.open_menu("alt+h", HELP_MENU)
+        self.session.key("Escape")
+        self.session.key("Escape")
+        self.assert_alive_with_only_main()
+
+    def test_settings_keep_a_recent_file_list_never_shown_or_filled(self):
+        folder = os.path.join(self.session.home, ".config", "Local AppWizard-Generated Applications")
+        os.makedirs(folder)
+        settings = os.path.join(folder, "Kelmoro.conf")
+        with open(settings, "w") as out:
+            out.write("[Recent File List]\nfile1=/music/old.wav\n")
+        self.proc, frame = self.start_main()
+        self.open_menu("alt+f", FILE_MENU)  # no recent-file entry
+        self.session.key("Escape")
+        self.session.key("Escape")
+        source = make_wav(os.path.join(self.dir, "New.wav"), seconds=1)
+        self.choose_file(source)
+        self.wait_box(self.proc, 1)
+        self.session.key("Return")
+        self.wait_box(self.proc, 2)
+        self.session.key("Return")
+        wait_for(lambda: len(self.answer_lines()) == 2, what="the success box answered")
+        self.open_menu("alt+f", FILE_MENU)
+        self.session.key("x")
+        self.assertEqual(self.finish(self.proc), 0)
+        # Neither the conversion nor the exit touched the list.
+        with open(settings) as current:
+            self.assertEqual(current.read(), "[Recent File List]\nfile1=/music/old.wav\n")
+        self.assertEqual(os.listdir(folder), ["Kelmoro.conf"])
+
+    def test_nothing_is_written_to_the_settings_by_a_plain_run(self):
+        self.proc, frame = self.start_main()
+        self.open_menu("alt+f", FILE_MENU)
+        self.session.key("x")
+        self.assertEqual(self.finish(self.proc), 0)
+        self.assertFalse(os.path.exists(os.path.join(self.session.home, ".config",
+                                                     "Local AppWizard-Generated Applications")))
+
+    def test_exit_ends_the_program(self):
+        self.proc, frame = self.start_main()
+        self.open_menu("alt+f", FILE_MENU)
+        self.session.key("x")
+        self.assertEqual(self.finish(self.proc), 0)
+
+    def test_ctrl_o_then_cancel_does_nothing_further(self):
+        self.proc, frame = self.start_main()
+        self.session.key("ctrl+o")
+        chooser = self.session.wait_window(self.proc.pid, CHOOSER)
+        self.session.key("Escape")
+        wait_for(lambda: chooser not in self.session.windows(self.proc.pid),
+                 what="the chooser gone")
+        time.sleep(0.5)
+        self.assert_alive_with_only_main()
+        self.assertEqual(self.box_lines(), [])
+
+    def test_chosen_wav_is_confirmed_then_cancel_or_ok(self):
+        self.proc, frame = self.start_main()
+        source = make_wav(os.path.join(self.dir, "声 Voice.WAV"), seconds=2)
+        output = os.path.join(self.dir, "声 voice.au")
+        # Cancel in the confirmation box: nothing further.
+        self.choose_file(source)
+        self.wait_box(self.proc, 1)
+        self.assertEqual(self.box_lines(), [("box", "confirmation", "Kelmoro", source + CONFIRM)])
+        self.session.key("Escape")
+        wait_for(lambda: self.answer_lines() == [("answer", "CANCEL")], what="the answer")
+        time.sleep(0.6)  # longer than the dialog's 400 ms timer
+        self.assert_alive_with_only_main()
+        self.assertFalse(os.path.exists(output))
+        # OK converts it in the progress dialog.
+        self.choose_file(source)
+        self.wait_box(self.proc, 2)
+        self.assertEqual(self.box_lines()[1], ("box", "confirmation", "Kelmoro", source + CONFIRM))
+        self.session.key("Return")
+        box = self.wait_box(self.proc, 3)
+        self.assertEqual(self.box_lines()[2], ("box", "plain", "Kelmoro", source + SUCCESS))
+        self.assertIn(source, self.session.titles(self.proc.pid))  # the dialog behind it
+        self.session.key("Return")
+        wait_for(lambda: len(self.answer_lines()) == 3, what="the success box answered")
+        self.assert_alive_with_only_main()
+        self.assertTrue(os.path.isfile(output))
+        self.assertNotIn(box, self.session.windows(self.proc.pid))
+
+    def test_file_without_wav_in_its_name_converts_nothing_silently(self):
+        self.proc, frame = self.start_main()
+        source = make_wav(os.path.join(self.dir, "tone.raw"), seconds=1)
+        self.choose_file(source, all_files=True)
+        self.wait_box(self.proc, 1)
+        self.assertEqual(self.box_lines(), [("box", "confirmation", "Kelmoro", source + CONFIRM)])
+        self.session.key("Return")
+        self.session.wait_window(self.proc.pid, source)  # the dialog ran
+        self.assert_alive_with_only_main()
+        time.sleep(0.3)
+        self.assertEqual(len(self.box_lines()), 1)
+        self.assertEqual(os.listdir(self.dir), ["tone.raw"])
+
+    def test_version_dialog_opens_and_closes(self):
+        self.proc, frame = self.start_main()
+        self.open_menu("alt+h", HELP_MENU)
+        self.session.key("a")
+        about = self.session.wait_window(self.proc.pid, ABOUT)
+        keep_screenshot(self.session, "about.png", [about])
+        self.session.key("Return")
+        wait_for(lambda: about not in self.session.windows(self.proc.pid), what="about closed")
+        self.assert_alive_with_only_main()
+
+    def test_view_items_hide_and_show_the_bars(self):
+        self.proc, frame = self.start_main()
+        time.sleep(0.3)
+        width, height, shown = self.frame_capture(frame)
+
+        def first_changed_row(pixels):
+            for row in range(height):
+                start = row * width * 3
+                if pixels[start:start + width * 3] != shown[start:start + width * 3]:
+                    return row
+            return None
+
+        def toggle(keys, menu):
+            self.open_menu("alt+v", menu)
+            self.session.key(keys)
+
+        def settled_change():
+            return first_changed_row(self.frame_capture(frame)[2])
+
+        # The toolbar goes: the picture changes from just under the menu bar.
+        toggle("t", VIEW_MENU)
+        row = wait_for(settled_change, what="the toolbar hidden")
+        self.assertLess(row, 90)
+        # The status bar goes: the check marks follow.
+        toggle("s", ("menu", "表示(&V)", "ﾂｰﾙ ﾊﾞｰ(&T) [ ]", "ｽﾃｰﾀｽ ﾊﾞｰ(&S) [x]"))
+        wait_for(lambda: self.answer_lines() == [] and True, what="")
+        toggle("t", ("menu", "表示(&V)", "ﾂｰﾙ ﾊﾞｰ(&T) [ ]", "ｽﾃｰﾀｽ ﾊﾞｰ(&S) [ ]"))
+        # With the toolbar back, only the bottom differs: the status bar.
+        row = wait_for(lambda: (lambda r: r if r is not None and r > height - 60 else None)(
+            settled_change()), what="toolbar back, status bar hidden")
+        self.assertGreater(row, height - 60)
+        toggle("s", ("menu", "表示(&V)", "ﾂｰﾙ ﾊﾞｰ(&T) [x]", "ｽﾃｰﾀｽ ﾊﾞｰ(&S) [ ]"))
+        wait_for(lambda: settled_change() is None, what="both bars back as at first")
+        self.open_menu("alt+v", VIEW_MENU)
+        self.session.key("Escape")
+        self.session.key("Escape")
+
+    def test_ctrl_n_makes_a_new_document_in_the_same_frame(self):
+        self.proc, frame = self.start_main()
+        self.session.key("ctrl+n")
+        wait_for(lambda: self.session.window_name(frame) == "無題 - Kelmoro",
+                 what="the new document's title")
+        self.assertEqual(self.session.windows(self.proc.pid), [frame])
+        self.assertEqual(self.box_lines(), [])
+
+    def test_help_commands_say_no_help_is_installed(self):
+        self.proc, frame = self.start_main()
+        self.session.key("F1")
+        self.wait_box(self.proc, 1)
+        self.assertEqual(self.box_lines(), [("box", "plain", "Kelmoro", NO_HELP)])
+        self.session.key("Return")
+        wait_for(lambda: len(self.answer_lines()) == 1, what="the box answered")
+        self.open_menu("alt+h", HELP_MENU)
+        self.session.key("h")
+        self.wait_box(self.proc, 2)
+        self.session.key("Return")
+        wait_for(lambda: len(self.answer_lines()) == 2, what="the box answered")
+        # Context help: help mode until a click, which asks for help.
+        self.session.key("shift+F1")
+        wait_for(lambda: ("helpmode", "on") in self.session.boxes(), what="help mode")
+        x, y, width, height = self.session.geometry(frame)
+        self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2),
+                          "click", "1"])
+        self.wait_box(self.proc, 3)
+        self.assertEqual(self.box_lines()[2], ("box", "plain", "Kelmoro", NO_HELP))
+        self.session.key("Return")
+        wait_for(lambda: ("helpmode", "off") in self.session.boxes(), what="help mode left")
+        # Escape leaves help mode without a box.
+        self.session.key("shift+F1")
+        wait_for(lambda: self.session.boxes().count(("helpmode", "on")) == 2, what="help mode")
+        self.session.key("Escape")
+        wait_for(lambda: self.session.boxes().count(("helpmode", "off")) == 2, what="left")
+        self.assertEqual(len(self.box_lines()), 3)
+        self.assert_alive_with_only_main()
+
+    def status(self, pane):
+        """The text of a status-bar pane, as the trace last reported it."""
+        texts = [line[2] for line in self.session.boxes()
+                 if line[0] == "status" and line[1] == str(pane)]
+        return texts[-1] if texts else ""
+
+    def wait_status(self, pane, text):
+        wait_for(lambda: self.status(pane) == text, what=f"status pane {pane}: {text!r}")
+
+    def find_open_button(self, frame):
+        """Where the open button is, relative to the frame: the mouse sweeps
+        the toolbar's row until the status bar shows the button's prompt."""
+        x, y, _, _ = self.session.geometry(frame)
+        for dy in range(24, 64, 4):
+            for dx in range(4, 80, 4):
+                self.session.run(["xdotool", "mousemove", str(x + dx), str(y + dy)])
+                if self.status(0) == OPEN_PROMPT:
+                    return dx, dy
+        self.fail("no toolbar button gave the open prompt")
+
+    def drag(self, start, end, steps=12):
+        self.session.run(["xdotool", "mousemove", str(start[0]), str(start[1])])
+        self.session.run(["xdotool", "mousedown", "1"])
+        for i in range(1, steps + 1):
+            self.session.run(["xdotool", "mousemove", str(start[0] + (end[0] - start[0]) * i // steps),
+                              str(start[1] + (end[1] - start[1]) * i // steps)])
+            time.sleep(0.03)
+        self.session.run(["xdotool", "mouseup", "1"])
+
+    def test_toolbar_floats_by_its_gripper(self):
+        self.proc, frame = self.start_main()
+        self.wait_status(0, IDLE)
+        dx, dy = self.find_open_button(frame)
+        x, y, width, height = self.session.geometry(frame)
+        # The gripper is the toolbar's left edge.
+        self.drag((x + 3, y + dy), (x + width // 2, y + height + 120))
+        floating = wait_for(lambda: set(self.session.windows(self.proc.pid)) - {frame},
+                            what="the floating toolbar").pop()
+        fx, fy, fwidth, fheight = self.session.geometry(floating)
+        self.assertGreater(fy, y + height)  # where it was dropped, outside the frame
+        self.assertLess(fwidth, width)
+        keep_screenshot(self.session, "toolbar-floating.png", [frame, floating])
+        # The View item hides and shows it where it floats.
+        self.open_menu("alt+v", VIEW_MENU)
+        self.session.key("t")
+        wait_for(lambda: floating not in self.session.windows(self.proc.pid), what="hidden")
+        self.open_menu("alt+v", ("menu", "表示(&V)", "ﾂｰﾙ ﾊﾞｰ(&T) [ ]", "ｽﾃｰﾀｽ ﾊﾞｰ(&S) [x]"))
+        self.session.key("t")
+        wait_for(lambda: floating in self.session.windows(self.proc.pid), what="shown again")
+        # A double click away from its buttons (on the separator: gripper 8
+        # pixels, one 16-pixel button with its margins, then the separator)
+        # docks it again at the top.
+        fx, fy, fwidth, fheight = self.session.geometry(floating)
+        self.session.run(["xdotool", "mousemove", str(fx + 44), str(fy + fheight // 2),
+                          "click", "--repeat", "2", "--delay", "80", "1"])
+        wait_for(lambda: floating not in self.session.windows(self.proc.pid), what="docked")
+        self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height - 60)])
+        self.wait_status(0, IDLE)
+        self.assertEqual(self.find_open_button(frame)[1], dy)  # in the top row again
+
+    def test_banner_is_never_scaled_and_is_clipped_by_a_smaller_view(self):
+        self.proc, frame = self.start_main()
+        time.sleep(0.3)
+        width, height, first = self.frame_capture(frame)
+
+        def region(pixels, row_width, columns, rows):
+            return b"".join(pixels[(r * row_width) * 3:(r * row_width + columns) * 3]
+                            for r in range(rows))
+
+        # Smaller than the banner: its upper-left part, pixel for pixel.
+        self.session.run(["xdotool", "windowsize", str(frame), "300", "170"])
+        wait_for(lambda: self.session.geometry(frame)[2] <= 320, what="the frame narrower")
+        time.sleep(0.3)
+        small_width, small_height, small = self.frame_capture(frame)
+        rows = small_height - 40  # above the status bar
+        self.assertEqual(region(small, small_width, small_width - 20, rows),
+                         region(first, width, small_width - 20, rows))
+        # Larger: the banner keeps its size.
+        self.session.run(["xdotool", "windowsize", str(frame), "900", "400"])
+        wait_for(lambda: self.session.geometry(frame)[2] >= 880, what="the frame wider")
+        time.sleep(0.3)
+        big_width, big_height, big = self.frame_capture(frame)
+        rows = height - 40
+        self.assertEqual(region(big, big_width, width - 20, rows),
+                         region(first, width, width - 20, rows))
+
+    def test_status_bar_prompts_tooltips_and_indicators(self):
+        self.proc, frame = self.start_main()
+        self.wait_status(0, IDLE)
+        # Fly-by prompt: the mouse over the open button (found by sweeping
+        # the toolbar row), and its tooltip window on the screen.
+        x, y, width, height = self.session.geometry(frame)
+        before = self.visible_windows()
+        self.find_open_button(frame)
+        wait_for(lambda: self.visible_windows() - before, what="the tooltip")
+        self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height - 60)])
+        self.wait_status(0, IDLE)
+        # Menu prompts, then the idle message again.
+        self.open_menu("alt+f", FILE_MENU)
+        self.wait_status(0, OPEN_PROMPT)
+        self.session.key("Down")
+        self.wait_status(0, EXIT_PROMPT)
+        self.session.key("Escape")
+        self.session.key("Escape")
+        self.wait_status(0, IDLE)
+        # The indicators follow the keyboard.
+        self.session.lock_key("Caps_Lock")
+        self.wait_status(2, "CAP")
+        self.session.lock_key("Caps_Lock")
+        self.wait_status(2, "")
+        self.session.lock_key("Num_Lock")
+        self.wait_status(3, "NUM")
+        self.session.lock_key("Num_Lock")
+        self.wait_status(3, "")
+        # Help mode's message.
+        self.session.key("shift+F1")
+        self.wait_status(0, HELP_MODE)
+        self.session.key("Escape")
+        self.wait_status(0, IDLE)
+        self.assertEqual(self.box_lines(), [])
+
+    def fake_browser(self, status):
+        bin_dir = os.path.join(self.dir, "bin")
+        os.makedirs(bin_dir, exist_ok=True)
+        record = os.path.join(self.dir, "opened.txt")
+        script = os.path.join(bin_dir, "xdg-open")
+        with open(script, "w") as out:
+            out.write(f'#!/bin/sh\necho "$1" >> "{record}"\nexit {status}\n')
+        os.chmod(script, stat.S_IRWXU)
+        empty = os.path.join(self.dir, "no-apps")
+        os.makedirs(empty, exist_ok=True)
+        # No desktop database: GIO knows no browser, so wx falls back to
+        # xdg-open, which is ours.
+        env = {"PATH": bin_dir + ":" + os.environ.get("PATH", "/usr/bin:/bin"),
+               "XDG_DATA_DIRS": empty, "XDG_DATA_HOME": empty, "BROWSER": ""}
+        return env, record
+
+    def test_author_home_page_opens_in_the_browser(self):
+        env, record = self.fake_browser(0)
+        self.proc, frame = self.start_main(extra_env=env)
+        self.open_menu("alt+h", HELP_MENU)
+        self.session.key("Up", "Return")
+        wait_for(lambda: os.path.exists(record), what="the browser started")
+        with open(record) as opened:
+            self.assertEqual(opened.read().split(), [HOME_PAGE])
+        self.assert_alive_with_only_main()
+        self.assertEqual(self.box_lines(), [])
+
+    def test_author_home_page_failing_reports_nothing(self):
+        env, record = self.fake_browser(1)
+        self.proc, frame = self.start_main(extra_env=env)
+        self.open_menu("alt+h", HELP_MENU)
+        self.session.key("Up", "Return")
+        wait_for(lambda: os.path.exists(record), what="the browser tried")
+        time.sleep(0.8)
+        self.assert_alive_with_only_main()
+        self.assertEqual(self.box_lines(), [])
+
+
+if __name__ == "__main__":
+    unittest.main()
