@@ -2,7 +2,6 @@
 // and decoding a WAV file, mixing to mono, the rate change, mu-law encoding,
 // and writing the AU file. The inputs are one minute of 44100 Hz audio.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <cstdint>
@@ -26,7 +25,9 @@ constexpr std::int32_t kFrames = kRate * 60;
 
 class NullHost : public CConvertHost {
 public:
-    void ReportError(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void ReportError(const std::string& text) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
     void SetProgressRange(int, int) override {}
     void SetProgressPos(int) override {}
     void BeginWait() override {}
@@ -40,7 +41,9 @@ std::int32_t SampleAt(std::int64_t i, int channel) {
 }
 
 std::string ScratchFolder() {
-    return std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path().string();
+    return std::filesystem::is_directory("/dev/shm")
+               ? "/dev/shm"
+               : std::filesystem::temp_directory_path().string();
 }
 
 std::string WriteWav(int channels, int bits) {
@@ -107,14 +110,16 @@ void ReadStage(benchmark::State& state) {
     for (auto _ : state) {
         context.Reset();
         context.inputPath = path;
-        if (!context.inputFile.Open(path) || !ReadWave(context, host)) state.SkipWithError("read failed");
+        if (!context.inputFile.Open(path) || !ReadWave(context, host))
+            state.SkipWithError("read failed");
         benchmark::DoNotOptimize(context.left.data());
     }
     std::filesystem::remove(path);
     state.SetItemsProcessed(state.iterations() * kFrames * channels);
     state.SetBytesProcessed(state.iterations() * kFrames * channels * (bits / 8));
 }
-BENCHMARK(ReadStage)->Args({2, 16})->Args({1, 16})->Args({1, 8})->Args({2, 24})->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadStage)->Args({2, 16})->Args({1, 16})->Args({1, 8})->Args({2, 24})->Unit(
+    benchmark::kMillisecond);
 
 // Stages that change the context in place get a fresh context each time,
 // filled outside the timing.
@@ -144,7 +149,8 @@ BENCHMARK(RateStage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 void EncodeStage(benchmark::State& state) {
     NullHost host;
-    InPlaceStage(state, 1, [&](CConvertContext& context) { ChangeEncoding(context, host, "Mu-Law"); });
+    InPlaceStage(state, 1,
+                 [&](CConvertContext& context) { ChangeEncoding(context, host, "Mu-Law"); });
 }
 BENCHMARK(EncodeStage)->Unit(benchmark::kMillisecond);
 

@@ -50,7 +50,8 @@ const std::array<std::uint8_t, 65536> kCodeTable = MakeCodeTable();
 
 std::uint8_t MuLawEncode(std::int32_t sample) {
     // Unsigned, so that samples far outside the range wrap to large indices.
-    const std::uint32_t index = static_cast<std::uint32_t>(sample) - static_cast<std::uint32_t>(kTableLow);
+    const std::uint32_t index =
+        static_cast<std::uint32_t>(sample) - static_cast<std::uint32_t>(kTableLow);
     return index < kCodeTable.size() ? kCodeTable[index] : EncodeOne(sample);
 }
 

@@ -170,7 +170,8 @@ bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint32_t siz
     // Blocks at least as large as the file layer's buffer are read straight
     // into this memory, sparing a copy through that buffer.
     const std::int64_t kBlockFrames = kBlockBytes / frameBytes;
-    const auto block = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(kBlockFrames * frameBytes));
+    const auto block = std::make_unique_for_overwrite<unsigned char[]>(
+        static_cast<std::size_t>(kBlockFrames * frameBytes));
 
     const ProgressSteps progress(static_cast<std::int64_t>(frames), 0, 90);
     const auto total = static_cast<std::int64_t>(frames);
@@ -179,7 +180,8 @@ bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint32_t siz
         const std::int64_t blockEnd = std::min(total, blockStart + kBlockFrames);
         // The file was measured when it was opened; one cut short since then
         // must not yield samples made from stale bytes.
-        if (!ReadExactly(file, block.get(), static_cast<std::size_t>((blockEnd - blockStart) * frameBytes))) {
+        if (!ReadExactly(file, block.get(),
+                         static_cast<std::size_t>((blockEnd - blockStart) * frameBytes))) {
             return ReadError(host);
         }
         // Decoded a progress step at a time, so that the bar moves as it

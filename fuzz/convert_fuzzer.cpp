@@ -51,7 +51,8 @@ std::vector<std::uint8_t> ReadOutput() {
     Expect(file != nullptr, "the AU file reported as written is missing");
     std::uint8_t chunk[65536];
     std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
     std::fclose(file);
     return bytes;
 }
@@ -63,7 +64,8 @@ std::uint32_t Be32(const std::uint8_t* bytes) {
 
 std::size_t EntriesInFolder() {
     std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(g_folder)) ++count;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(g_folder))
+        ++count;
     return count;
 }
 
@@ -97,11 +99,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t head[] = {'.', 's', 'n', 'd', 0, 0, 0, 28};
         Expect(std::memcmp(au.data(), head, sizeof head) == 0, "bad AU magic or data offset");
         Expect(Be32(&au[8]) == au.size() - 28, "the AU data size disagrees with the file");
-        Expect(Be32(&au[12]) == 1 && Be32(&au[16]) == 8012 && Be32(&au[20]) == 1 && Be32(&au[24]) == 0,
-               "bad AU header fields");
+        Expect(
+            Be32(&au[12]) == 1 && Be32(&au[16]) == 8012 && Be32(&au[20]) == 1 && Be32(&au[24]) == 0,
+            "bad AU header fields");
         // Dropping samples never makes more frames than there were input bytes.
         Expect(au.size() - 28 <= size, "more frames written than the input can hold");
-        for (std::size_t i = 28; i < au.size(); ++i) Expect(au[i] != 0, "a zero mu-law code was written");
+        for (std::size_t i = 28; i < au.size(); ++i)
+            Expect(au[i] != 0, "a zero mu-law code was written");
         Expect(EntriesInFolder() == 2, "stray files beside the input and its AU file");
         std::filesystem::remove(g_outputPath);
     } else {

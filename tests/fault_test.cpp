@@ -9,16 +9,15 @@
 // dropped to the unprivileged user "nobody" (65534).
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -76,7 +75,8 @@ bool ConvertUnprivileged(const std::string& inputPath, Result& result, std::stri
     if (child == 0) {
         close(pipeFds[0]);
         std::string report;
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
             report = "!cannot drop to user nobody: " + std::string(std::strerror(errno));
         } else {
             RecordingHost host;
@@ -98,7 +98,8 @@ bool ConvertUnprivileged(const std::string& inputPath, Result& result, std::stri
     std::string report;
     char buffer[4096];
     ssize_t got;
-    while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0) report.append(buffer, static_cast<std::size_t>(got));
+    while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0)
+        report.append(buffer, static_cast<std::size_t>(got));
     close(pipeFds[0]);
     int status = 0;
     waitpid(child, &status, 0);
@@ -114,7 +115,9 @@ bool ConvertUnprivileged(const std::string& inputPath, Result& result, std::stri
     return true;
 }
 
-void MakeReachableByAll(const std::string& path) { chmod(path.c_str(), 0755); }
+void MakeReachableByAll(const std::string& path) {
+    chmod(path.c_str(), 0755);
+}
 
 // ---- Surroundings set up before the job ---------------------------------------
 
@@ -127,7 +130,9 @@ struct SurroundingsCase {
     std::string expectedMessage;  // "@" stands for the input path
 };
 
-std::ostream& operator<<(std::ostream& out, const SurroundingsCase& c) { return out << c.name; }
+std::ostream& operator<<(std::ostream& out, const SurroundingsCase& c) {
+    return out << c.name;
+}
 
 class SurroundingsTest : public testing::TestWithParam<SurroundingsCase> {};
 
@@ -165,35 +170,35 @@ TEST_P(SurroundingsTest, FailsWithOneMessageAndLeavesTheOldAuFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     FaultTest, SurroundingsTest,
-    testing::Values(
-        SurroundingsCase{"ReadOnlyOutputFolder",
-                         [](const TempDir& dir) {
-                             chmod(dir.path().c_str(), 0555);
-                             return dir / "in.wav";
-                         },
-                         true, kAuWriteFailed},
-        SurroundingsCase{"OutputPathIsAFolder",
-                         [](const TempDir& dir) {
-                             std::filesystem::remove(dir / "in.au");
-                             std::filesystem::create_directory(dir / "in.au");
-                             WriteFile(dir / "in.au/keep", kOldAu);
-                             return dir / "in.wav";
-                         },
-                         false, kAuWriteFailed},
-        SurroundingsCase{"InputIsAFolder",
-                         [](const TempDir& dir) {
-                             std::filesystem::create_directory(dir / "sub.wav");
-                             return dir / "sub.wav";
-                         },
-                         false, "@ ファイルを開けません"},
-        SurroundingsCase{"UnreadableInput",
-                         [](const TempDir& dir) {
-                             chmod((dir / "in.wav").c_str(), 0000);
-                             return dir / "in.wav";
-                         },
-                         true, "@ ファイルを開けません"},
-        SurroundingsCase{"MissingInput", [](const TempDir& dir) { return dir / "In.WAV"; }, false,
-                         "@ ファイルを開けません"}),
+    testing::Values(SurroundingsCase{"ReadOnlyOutputFolder",
+                                     [](const TempDir& dir) {
+                                         chmod(dir.path().c_str(), 0555);
+                                         return dir / "in.wav";
+                                     },
+                                     true, kAuWriteFailed},
+                    SurroundingsCase{"OutputPathIsAFolder",
+                                     [](const TempDir& dir) {
+                                         std::filesystem::remove(dir / "in.au");
+                                         std::filesystem::create_directory(dir / "in.au");
+                                         WriteFile(dir / "in.au/keep", kOldAu);
+                                         return dir / "in.wav";
+                                     },
+                                     false, kAuWriteFailed},
+                    SurroundingsCase{"InputIsAFolder",
+                                     [](const TempDir& dir) {
+                                         std::filesystem::create_directory(dir / "sub.wav");
+                                         return dir / "sub.wav";
+                                     },
+                                     false, "@ ファイルを開けません"},
+                    SurroundingsCase{"UnreadableInput",
+                                     [](const TempDir& dir) {
+                                         chmod((dir / "in.wav").c_str(), 0000);
+                                         return dir / "in.wav";
+                                     },
+                                     true, "@ ファイルを開けません"},
+                    SurroundingsCase{"MissingInput",
+                                     [](const TempDir& dir) { return dir / "In.WAV"; }, false,
+                                     "@ ファイルを開けません"}),
     [](const testing::TestParamInfo<SurroundingsCase>& info) { return info.param.name; });
 
 // ---- A full file system ---------------------------------------------------------
@@ -236,7 +241,8 @@ TEST(FaultTest, AFullOutputFolderFailsTheWriteAndKeepsTheOldAuFile) {
     ASSERT_GT(freeBytes, 16384u);
     WriteFile(folder + "/filler", Bytes(freeBytes - 16384, 0x5A));
     std::vector<std::string> namesBefore;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) namesBefore.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        namesBefore.push_back(entry.path().filename());
 
     RecordingHost host;
     const Result result = ConvertWith(folder + "/in.wav", host);
@@ -245,7 +251,8 @@ TEST(FaultTest, AFullOutputFolderFailsTheWriteAndKeepsTheOldAuFile) {
     EXPECT_EQ(result.errors, std::vector<std::string>{kDataWriteError});
     EXPECT_EQ(ReadFile(folder + "/in.au"), kOldAu);
     std::vector<std::string> namesAfter;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) namesAfter.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        namesAfter.push_back(entry.path().filename());
     std::sort(namesBefore.begin(), namesBefore.end());
     std::sort(namesAfter.begin(), namesAfter.end());
     EXPECT_EQ(namesAfter, namesBefore) << "no temporary file may be left";
@@ -257,7 +264,8 @@ TEST(FaultTest, AFullOutputFolderFailsTheWriteAndKeepsTheOldAuFile) {
 // (reading moves it from 1 towards 90).
 class ActingHost : public RecordingHost {
 public:
-    ActingHost(int position, std::function<void()> action) : position_(position), action_(std::move(action)) {}
+    ActingHost(int position, std::function<void()> action)
+        : position_(position), action_(std::move(action)) {}
     void SetProgressPos(int position) override {
         RecordingHost::SetProgressPos(position);
         if (!acted_ && position >= position_) {

@@ -23,7 +23,9 @@ namespace {
 const std::vector<std::int16_t> kSamples{0, 1, -1, 100, -100, 1000, -1000, 8159, 32767, -32768};
 const Bytes kCodes{0xFF, 0xFF, 0x7F, 0xF2, 0x72, 0xCE, 0x4E, 0x9F, 0x80, 0x02};
 
-Bytes MonoData() { return Pcm16(kSamples); }
+Bytes MonoData() {
+    return Pcm16(kSamples);
+}
 
 // Both channels carry the same sample, so the mix gives it back.
 Bytes StereoData() {
@@ -35,7 +37,9 @@ Bytes StereoData() {
     return Pcm16(interleaved);
 }
 
-Bytes FirstCodes(std::size_t count) { return Bytes(kCodes.begin(), kCodes.begin() + count); }
+Bytes FirstCodes(std::size_t count) {
+    return Bytes(kCodes.begin(), kCodes.begin() + count);
+}
 
 Bytes AuFile(const Bytes& codes) {
     Bytes out{'.', 's', 'n', 'd', 0x00, 0x00, 0x00, 0x1C};
@@ -57,8 +61,12 @@ Bytes Concat(Bytes a, const Bytes& b) {
     return a;
 }
 
-FormatFields Mono16() { return FormatFields{1, 1, 8012, 16}; }
-FormatFields Stereo16() { return FormatFields{1, 2, 8012, 16}; }
+FormatFields Mono16() {
+    return FormatFields{1, 1, 8012, 16};
+}
+FormatFields Stereo16() {
+    return FormatFields{1, 2, 8012, 16};
+}
 
 // ---- Expected outcomes --------------------------------------------------------
 
@@ -66,13 +74,19 @@ FormatFields Stereo16() { return FormatFields{1, 2, 8012, 16}; }
 // "@" where the input path goes.
 using Outcome = std::variant<Bytes, std::string>;
 
-Outcome Au(const Bytes& codes) { return AuFile(codes); }
-Outcome Message(const std::string& text) { return text; }
+Outcome Au(const Bytes& codes) {
+    return AuFile(codes);
+}
+Outcome Message(const std::string& text) {
+    return text;
+}
 
 const std::string kPrefix = "Wave ファイル 読込みエラー: ";
 const std::string kReadError = "データ読込みエラー";
 const std::string kTooManyChannels = "チャンネル数２を超えました";
-Outcome FileMessage(const std::string& tail) { return Message(kPrefix + " file @" + tail); }
+Outcome FileMessage(const std::string& tail) {
+    return Message(kPrefix + " file @" + tail);
+}
 
 std::string WithPath(std::string text, const std::string& path) {
     const auto at = text.find('@');
@@ -97,7 +111,8 @@ void ExpectOutcome(const Bytes& input, const Outcome& expected) {
         EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.au", "in.wav"}));
     } else {
         EXPECT_FALSE(converted);
-        EXPECT_EQ(host.errors, std::vector<std::string>{WithPath(std::get<std::string>(expected), inputPath)});
+        EXPECT_EQ(host.errors,
+                  std::vector<std::string>{WithPath(std::get<std::string>(expected), inputPath)});
         EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
     }
 }
@@ -133,7 +148,9 @@ struct HostileCase {
     Outcome expected;
 };
 
-std::ostream& operator<<(std::ostream& out, const HostileCase& c) { return out << c.name; }
+std::ostream& operator<<(std::ostream& out, const HostileCase& c) {
+    return out << c.name;
+}
 
 // fmt (mono, 16 bits, 8012 Hz), one chunk as given, then data holding kSamples.
 Bytes FormatThen(const std::string& id, std::uint32_t declaredSize, const Bytes& body) {
@@ -251,12 +268,17 @@ std::vector<HostileCase> ChunkOrderCases() {
         {"DataBeforeFormat", WavBuilder().Data(MonoData()).Format(Mono16()).Build(),
          Message(kPrefix + "Data Chunk before Format Chunk")},
         // The later format chunk is the one in force.
-        {"TwoFormatChunks", WavBuilder().Format(Stereo16()).Format(Mono16()).Data(MonoData()).Build(),
-         Au(kCodes)},
+        {"TwoFormatChunks",
+         WavBuilder().Format(Stereo16()).Format(Mono16()).Data(MonoData()).Build(), Au(kCodes)},
         {"TwoFormatChunksTheSecondRefused",
-         WavBuilder().Format(Mono16()).Format(FormatFields{3, 1, 8012, 32}).Data(MonoData()).Build(),
+         WavBuilder()
+             .Format(Mono16())
+             .Format(FormatFields{3, 1, 8012, 32})
+             .Data(MonoData())
+             .Build(),
          FileMessage("Unidentified encoding in .WAV file")},
-        {"NoDataChunk", WavBuilder().Format(Mono16()).Chunk("LIST", Bytes{'a', 'b'}).Build(), Au(Bytes{})},
+        {"NoDataChunk", WavBuilder().Format(Mono16()).Chunk("LIST", Bytes{'a', 'b'}).Build(),
+         Au(Bytes{})},
         {"NeitherFormatNorData", WavBuilder().Chunk("LIST", Bytes{'a', 'b'}).Build(),
          Message("Unimplemented Encoding change.")},
     };
@@ -264,13 +286,20 @@ std::vector<HostileCase> ChunkOrderCases() {
 
 class HostileFileTest : public testing::TestWithParam<HostileCase> {};
 
-TEST_P(HostileFileTest, GivesItsStatedOutcome) { ExpectOutcome(GetParam().input, GetParam().expected); }
+TEST_P(HostileFileTest, GivesItsStatedOutcome) {
+    ExpectOutcome(GetParam().input, GetParam().expected);
+}
 
-std::string CaseName(const testing::TestParamInfo<HostileCase>& info) { return info.param.name; }
+std::string CaseName(const testing::TestParamInfo<HostileCase>& info) {
+    return info.param.name;
+}
 
-INSTANTIATE_TEST_SUITE_P(ChunkSizes, HostileFileTest, testing::ValuesIn(ChunkSizeCases()), CaseName);
-INSTANTIATE_TEST_SUITE_P(FormatFields, HostileFileTest, testing::ValuesIn(FormatFieldCases()), CaseName);
-INSTANTIATE_TEST_SUITE_P(ChunkOrder, HostileFileTest, testing::ValuesIn(ChunkOrderCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(ChunkSizes, HostileFileTest, testing::ValuesIn(ChunkSizeCases()),
+                         CaseName);
+INSTANTIATE_TEST_SUITE_P(FormatFields, HostileFileTest, testing::ValuesIn(FormatFieldCases()),
+                         CaseName);
+INSTANTIATE_TEST_SUITE_P(ChunkOrder, HostileFileTest, testing::ValuesIn(ChunkOrderCases()),
+                         CaseName);
 
 }  // namespace
 }  // namespace kelmoro::test
