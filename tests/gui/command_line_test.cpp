@@ -17,18 +17,8 @@ struct Case {
     std::string fileName;
 };
 
-class CommandLineTest : public testing::TestWithParam<Case> {};
-
-TEST_P(CommandLineTest, ParsesLikeTheFramework) {
-    const Case& c = GetParam();
-    const CCommandLineInfo info = ParseCommandLine(c.arguments);
-    EXPECT_EQ(info.shellCommand, c.command);
-    EXPECT_EQ(info.fileName, c.fileName);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, CommandLineTest,
-    testing::Values(
+TEST(CommandLine, ParsesLikeTheFramework) {
+    const Case cases[] = {
         Case{{}, CCommandLineInfo::FileNew, ""},
         Case{{"a.wav"}, CCommandLineInfo::FileOpen, "a.wav"},
         Case{{"C:\\a\\b.wav"}, CCommandLineInfo::FileOpen, "C:\\a\\b.wav"},
@@ -46,7 +36,16 @@ INSTANTIATE_TEST_SUITE_P(
         Case{{"-unknown"}, CCommandLineInfo::FileNew, ""},
         Case{{"--", "-p"}, CCommandLineInfo::FileOpen, "-p"},
         Case{{"-p", "--", "--"}, CCommandLineInfo::FilePrint, "--"},
-        Case{{"--help"}, CCommandLineInfo::FileNew, ""}));
+        Case{{"--help"}, CCommandLineInfo::FileNew, ""},
+    };
+    for (const Case& c : cases) {
+        std::string label;
+        for (const auto& argument : c.arguments) label += "[" + argument + "]";
+        const CCommandLineInfo info = ParseCommandLine(c.arguments);
+        EXPECT_EQ(info.shellCommand, c.command) << label;
+        EXPECT_EQ(info.fileName, c.fileName) << label;
+    }
+}
 
 TEST(CommandLine, PrintToTakesPrinterDriverAndPort) {
     const CCommandLineInfo info = ParseCommandLine({"-pt", "a.wav", "lp", "drv", "port"});
