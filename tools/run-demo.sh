@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELMORO_BUILD_TESTS=OFF >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELMORO_BUILD_TESTS=OFF \
+  -DKELMORO_BUILD_APP=OFF >/dev/null
 cmake --build "$build" --target kelmoro-cli >/dev/null
 mkdir -p out
 python3 tools/make_wav.py --seconds 2 --rate 44100 --channels 2 --bits 16 out/Sample.WAV
