@@ -23,7 +23,7 @@ wxIMPLEMENT_APP_NO_MAIN(kelmoro::CKelmoroApp);
 
 namespace kelmoro {
 
-// The command table in the Part's order: the first ID_FILE_OPEN entry is the
+// The command table, in this order on purpose: the first ID_FILE_OPEN entry is the
 // one that runs, so the framework's document opening is never reached.
 wxBEGIN_EVENT_TABLE(CKelmoroApp, wxApp)
     EVT_MENU(res::cmd::ID_APP_ABOUT, CKelmoroApp::OnAppAbout)
@@ -53,18 +53,18 @@ int CKelmoroApp::OnExit() {
 // Start-up.
 
 bool CKelmoroApp::InitInstance() {
-    // Step 1 (control containers, 3D controls) has no counterpart here.
+    // Settings first: the recent-file list lives there.
     SetRegistryKey(res::kRegistryKey);
     LoadStdProfileSettings(res::kRecentFileCount);
 
-    // Step 3: the single-document template, registered with the manager.
+    // The single-document template, registered with the manager.
     m_docManager = std::make_unique<wxDocManager>();
     m_docManager->SetMaxDocsOpen(1);
     new CSingleDocTemplate(m_docManager.get(), wxCLASSINFO(CKelmoroDoc), wxCLASSINFO(CMainFrame),
                            wxCLASSINFO(CKelmoroView));
 
-    // Steps 4 and 5: the command line (parsed in main) with a file name
-    // converts it and ends.
+    // A file name on the command line (parsed in main) is converted in the
+    // dialog, and the program ends without a main window.
     if (m_cmdInfo.shellCommand > CCommandLineInfo::FileNew) {
         CConvertDlg dlg(nullptr);
         if (!m_cmdInfo.fileName.empty()) {
@@ -75,10 +75,10 @@ bool CKelmoroApp::InitInstance() {
         }
     }
 
-    // Step 6.
+    // No file: the new-file command makes document, frame and view.
     if (!ProcessShellCommand(m_cmdInfo)) return false;
 
-    // Steps 7 and 8.
+    // Show the main window at once, then give it its caption.
     wxWindow* mainWindow = GetTopWindow();
     mainWindow->Show();
     mainWindow->Raise();

@@ -31,10 +31,10 @@ protected:
     bool InitInstance();
 
 private:
-    // Step 2: the framework's settings under the registry key name.
+    // The framework's settings, kept under the registry key name.
     void SetRegistryKey(const char* key);
     void LoadStdProfileSettings(int recentFiles);
-    // Step 6: the new-file command makes document, frame and view.
+    // Runs the parsed shell command; new-file makes document, frame and view.
     bool ProcessShellCommand(const CCommandLineInfo& info);
 
     // The application's commands and the framework's.
