@@ -22,8 +22,7 @@ bool InputFile::Open(const std::string& path) {
         [&] { return Posix().open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0); });
     if (fd < 0) return false;
     struct stat info;
-    if (RetryInterrupted([&] { return Posix().fstat(fd, &info); }) != 0 ||
-        !S_ISREG(info.st_mode)) {
+    if (RetryInterrupted([&] { return Posix().fstat(fd, &info); }) != 0 || !S_ISREG(info.st_mode)) {
         Posix().close(fd);
         return false;
     }

@@ -10,10 +10,10 @@
 // The tests run as root in CI, where permission bits deny nothing; the
 // conversions that must be denied access run in a child process that has
 // dropped to the unprivileged user "nobody" (65534).
+#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
-#include <dirent.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
