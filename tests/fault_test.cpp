@@ -461,13 +461,13 @@ TEST(FaultTest, AConvertedFileSurvivesAPowerCutRightAfterSuccess) {
 
     WriteFile(mountPoint + "/in.wav", wav);
     WriteFile(mountPoint + "/in.au", kOldAu);
-    Shell("sync -f " + mountPoint + "/in.au");
+    Shell("sync -f " + mountPoint + "/in.au");  // the whole file system, before the job
     RecordingHost host;
     const bool converted = ConvertWith(mountPoint + "/in.wav", host).converted;
     // Another program's fsync writes out the file system's log, and with it
     // any rename not yet on the disk; then the power goes.
     WriteFile(mountPoint + "/other", Bytes(10, 1));
-    Shell("sync -f " + mountPoint + "/other");
+    Shell("sync " + mountPoint + "/other");  // fsync of that one file
     const bool cut = Shell("xfs_io -x -c shutdown " + mountPoint);
     Shell("umount " + mountPoint);
     ASSERT_TRUE(cut) << "xfs_io could not shut the file system down";
