@@ -737,10 +737,9 @@ TEST_P(SignalTest, RemovesTheTemporaryFileKeepsTheOldAuAndEndsByTheSignal) {
         const pid_t pid = Start(launch);
         ASSERT_GT(pid, 0);
         int status = 0;
-        while (!inMoment(pid)) {
-            if (waitpid(pid, &status, WNOHANG) == pid) break;
-        }
-        if (waitpid(pid, &status, WNOHANG) == pid) continue;  // missed: ended already
+        bool ended = false;
+        while (!ended && !inMoment(pid)) ended = waitpid(pid, &status, WNOHANG) == pid;
+        if (ended) continue;  // missed: it ended first
         kill(pid, SIGSTOP);
         waitpid(pid, &status, WUNTRACED);
         caught = WIFSTOPPED(status) && inMoment(pid);
