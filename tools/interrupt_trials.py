@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Interrupts a conversion at random moments and checks what is left.
 
-    tools/interrupt_trials.py PROGRAM [TRIALS] [--folder DIR]
+    tools/interrupt_trials.py PROGRAM [TRIALS] [--folder DIR] [--writing]
 
 Makes a ten-minute 16-bit stereo WAV file (106 MB) in DIR (default
 build/interrupt-trials) beside an old AU file, then runs PROGRAM on it
@@ -11,7 +11,10 @@ the time one conversion takes (runs that finish before the signal are
 counted apart). After each run: the program must have ended by that signal
 (or finished first), no hidden temporary file may be left, and the AU file
 must be the old one, or, when the program finished or the signal came
-while the finished file was being put in place, the whole new one."""
+while the finished file was being put in place, the whole new one.
+With --writing every signal is aimed at the writing of the AU file
+instead: the program is stopped (SIGSTOP) as soon as its hidden temporary
+file appears, signalled, and continued."""
 import argparse
 import os
 import random
@@ -35,6 +38,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("program")
     parser.add_argument("trials", type=int, nargs="?", default=24)
+    parser.add_argument("--writing", action="store_true")
     parser.add_argument("--folder", default=os.path.join(HERE, "..", "build", "interrupt-trials"))
     args = parser.parse_args()
     os.makedirs(args.folder, exist_ok=True)
@@ -63,8 +67,17 @@ def main():
         sig = random.choice([signal.SIGINT, signal.SIGTERM, signal.SIGHUP])
         delay = random.uniform(0, duration)
         proc = run(args.program, wav)
-        time.sleep(delay)
-        proc.send_signal(sig)
+        if args.writing:
+            delay = 0.0
+            while proc.poll() is None and not any(n.endswith(".tmp") for n in os.listdir(args.folder)):
+                pass
+            if proc.poll() is None:
+                proc.send_signal(signal.SIGSTOP)
+                proc.send_signal(sig)
+                proc.send_signal(signal.SIGCONT)
+        else:
+            time.sleep(delay)
+            proc.send_signal(sig)
         status = proc.wait()
         with open(au, "rb") as f:
             content = f.read()
