@@ -4,12 +4,14 @@
 #include <unistd.h>
 
 #include "cli/console_host.h"
+#include "cli/console_output.h"
 
 namespace kelmoro {
 
 int ConvertOnConsole(const std::string& path) {
     ConsoleHost host(stderr, isatty(STDERR_FILENO) == 1);
-    return ConvertFileOnConsole(host, path, false, "kelmoro") ? 0 : 1;
+    const int status = ConvertFileOnConsole(host, path, false, "kelmoro") ? 0 : 1;
+    return FinishOutput(status, "kelmoro");
 }
 
 }  // namespace kelmoro

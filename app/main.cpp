@@ -15,6 +15,8 @@
 #include "console_convert.h"
 #include "kelmoro_app.h"
 #include "platform/code_page.h"
+#include "platform/interrupt_cleanup.h"
+#include "platform/standard_streams.h"
 #include "res/strings.h"
 
 namespace {
@@ -34,6 +36,9 @@ void UseUtf8Characters() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Both roads, the dialog's and the console's, write AU files.
+    platform::KeepStandardStreamsOpen();
+    platform::InstallInterruptCleanup();
     UseUserLocale();
     platform::SelectCodePageFromLocale();
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "console_output.h"
 #include "engine/convert_context.h"
 #include "engine/convert_job.h"
 #include "engine/messages.h"
@@ -54,10 +55,7 @@ bool ConvertFileOnConsole(ConsoleHost& host, const std::string& path, bool quiet
     const bool converted = Convert(host);
     host.FinishBar();
     if (converted) {
-        if (!quiet) {
-            std::printf("%s\n", ConvertedMessage(path).c_str());
-            std::fflush(stdout);
-        }
+        if (!quiet) WriteOutputLine(ConvertedMessage(path), programName);
     } else if (host.ErrorsReported() == 0) {
         // The engine says nothing when the name gives no output name.
         std::fprintf(stderr,

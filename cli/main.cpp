@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "console_host.h"
+#include "console_output.h"
 #include "platform/code_page.h"
+#include "platform/interrupt_cleanup.h"
+#include "platform/standard_streams.h"
 
 namespace {
 
@@ -69,11 +72,15 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::KeepStandardStreamsOpen();
+    platform::InstallInterruptCleanup();
     std::setlocale(LC_ALL, "");
     platform::SelectCodePageFromLocale();
 
     Options options;
-    if (auto status = ParseArguments(argc, argv, options)) return *status;
+    if (auto status = ParseArguments(argc, argv, options)) {
+        return kelmoro::FinishOutput(*status, "kelmoro-cli");
+    }
 
     kelmoro::ConsoleHost host(stderr, !options.quiet && isatty(STDERR_FILENO) == 1);
     int status = kExitConverted;
@@ -82,5 +89,5 @@ int main(int argc, char** argv) {
             status = kExitFailed;
         }
     }
-    return status;
+    return kelmoro::FinishOutput(status, "kelmoro-cli");
 }

@@ -8,6 +8,7 @@
 
 #include "format_constants.h"
 #include "messages.h"
+#include "platform/memory_budget.h"
 #include "progress_steps.h"
 
 namespace kelmoro {
@@ -142,6 +143,23 @@ FrameDecoder DecoderFor(int bytesPerSample, int channels) {
     return kDecoders[bytesPerSample - 1][channels - 1];
 }
 
+// Whether the process can have the memory the sample arrays of `frames`
+// frames need, beyond what the context already holds. Every sample is kept
+// as a 32-bit integer, so a large file needs about four times its size, and
+// under a memory limit the kernel would kill the program when it touched
+// memory it had been given: such a job is refused before it begins. Small
+// needs are not measured.
+bool SampleMemoryFits(const CConvertContext& context, std::uint64_t frames) {
+    constexpr std::uint64_t kUnmeasured = 8 << 20;
+    // For the rest of the program and the arrays' alignment, not measured.
+    constexpr std::uint64_t kHeadroom = 16 << 20;
+    const std::uint64_t needed =
+        frames * static_cast<std::uint64_t>(context.channels) * sizeof(std::int32_t);
+    const std::uint64_t held = (context.left.size() + context.right.size()) * sizeof(std::int32_t);
+    const std::uint64_t additional = needed > held ? needed - held : 0;
+    return additional < kUnmeasured || additional + kHeadroom <= platform::AvailableMemoryBytes();
+}
+
 // Reads the samples of a data chunk of declared `size`; the file stands just
 // after the chunk header.
 bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint32_t size) {
@@ -156,7 +174,7 @@ bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint32_t siz
         return Fail(host, FileReadError(context.inputPath, kUnsupportedSampleRate));
     }
     if (frames > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) ||
-        !context.left.Allocate(frames) ||
+        !SampleMemoryFits(context, frames) || !context.left.Allocate(frames) ||
         (context.channels == 2 && !context.right.Allocate(frames))) {
         context.left.Release();
         context.right.Release();

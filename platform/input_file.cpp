@@ -18,14 +18,16 @@ bool InputFile::Open(const std::string& path) {
     Close();
     // O_NONBLOCK keeps a FIFO given as input from blocking the open; such
     // files are refused below anyway.
-    int fd = Posix().open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
+    int fd = RetryInterrupted(
+        [&] { return Posix().open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0); });
     if (fd < 0) return false;
     struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (RetryInterrupted([&] { return Posix().fstat(fd, &info); }) != 0 || !S_ISREG(info.st_mode)) {
         Posix().close(fd);
         return false;
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const int flags = Posix().fcntl(fd, F_GETFL, 0);
+    if (flags != -1) Posix().fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     fd_ = fd;
     size_ = static_cast<std::uint64_t>(info.st_size);
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
@@ -58,13 +60,10 @@ bool InputFile::Seek(std::uint64_t offset) {
 bool InputFile::Refill() {
     bufferStart_ += bufferFill_;
     bufferPos_ = bufferFill_ = 0;
-    for (;;) {
-        ssize_t got = Posix().read(fd_, buffer_.get(), kBufferSize);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        bufferFill_ = static_cast<std::size_t>(got);
-        return true;
-    }
+    ssize_t got = RetryInterrupted([&] { return Posix().read(fd_, buffer_.get(), kBufferSize); });
+    if (got <= 0) return false;
+    bufferFill_ = static_cast<std::size_t>(got);
+    return true;
 }
 
 std::size_t InputFile::Read(void* destination, std::size_t count) {
@@ -79,8 +78,8 @@ std::size_t InputFile::Read(void* destination, std::size_t count) {
             if (wanted >= kBufferSize) {
                 bufferStart_ += bufferFill_;
                 bufferPos_ = bufferFill_ = 0;
-                ssize_t got = Posix().read(fd_, out + delivered, wanted);
-                if (got < 0 && errno == EINTR) continue;
+                ssize_t got =
+                    RetryInterrupted([&] { return Posix().read(fd_, out + delivered, wanted); });
                 if (got <= 0) break;
                 bufferStart_ += static_cast<std::uint64_t>(got);
                 delivered += static_cast<std::size_t>(got);

@@ -1,4 +1,4 @@
-// Buffered, atomically replacing file output.
+// Buffered, atomically and durably replacing file output.
 #include "output_file.h"
 
 #include <fcntl.h>
@@ -9,6 +9,7 @@
 #include <cstring>
 #include <random>
 
+#include "interrupt_cleanup.h"
 #include "posix_calls.h"
 
 namespace platform {
@@ -37,28 +38,90 @@ std::string TemporaryNameFor(const std::string& path, std::uint64_t salt) {
     return FolderOf(path) + "." + NameOf(path).substr(0, 200) + "." + suffix + ".tmp";
 }
 
+// A file system that cannot sync a file or a folder says EINVAL; there is
+// nothing more to be done there, and it is not a failed write.
+bool Synced(int result) {
+    return result == 0 || errno == EINVAL;
+}
+
+// Whether the user may replace the existing file `info` describes: as
+// creating it would be refused when it cannot be written. Root may write
+// anything, so for root the owner's write bit decides.
+bool MayReplace(const std::string& path, const struct stat& info) {
+    if (geteuid() == 0) return (info.st_mode & S_IWUSR) != 0;
+    return RetryInterrupted([&] { return Posix().access(path.c_str(), W_OK); }) == 0 ||
+           errno == ENOENT;
+}
+
+// Gives the new file the owner, group and permission bits of the one it
+// replaces. Owner and group are set as far as allowed (a user may not give
+// a file away, and may only choose a group of their own); the set-id bits
+// are not carried over.
+bool TakeOverAttributes(int fd, const struct stat& old) {
+    auto chown = [&](uid_t owner, gid_t group) {
+        return RetryInterrupted([&] { return Posix().fchown(fd, owner, group); });
+    };
+    if (chown(old.st_uid, old.st_gid) != 0) {
+        if (errno != EPERM) return false;
+        if (chown(static_cast<uid_t>(-1), old.st_gid) != 0 && errno != EPERM) return false;
+    }
+    return RetryInterrupted([&] { return Posix().fchmod(fd, old.st_mode & 0777); }) == 0;
+}
+
 }  // namespace
 
-OutputFile::~OutputFile() { Discard(); }
+OutputFile::~OutputFile() {
+    Discard();
+}
 
 bool OutputFile::Create(const std::string& path) {
     Discard();
     failed_ = false;
     bufferFill_ = 0;
-    struct stat info;
+    struct stat old;
+    const bool exists = RetryInterrupted([&] { return Posix().lstat(path.c_str(), &old); }) == 0;
     // A folder at the target could never be replaced by the rename; say so now.
-    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return false;
+    if (exists && S_ISDIR(old.st_mode)) return false;
+    // A symbolic link is replaced as it is, not followed: nothing to keep.
+    const bool replacing = exists && S_ISREG(old.st_mode);
+    if (replacing && !MayReplace(path, old)) return false;
 
+    // The folder is opened now, so that its sync after the rename cannot
+    // fail for want of it once the old file is gone.
+    const std::string folder = FolderOf(path).empty() ? "." : FolderOf(path);
+    folderFd_ = RetryInterrupted(
+        [&] { return Posix().open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0); });
+    if (folderFd_ < 0) return false;
+    if (!OpenTemporary(path, replacing)) {
+        CloseFolder();
+        return false;
+    }
+    if (replacing && !TakeOverAttributes(fd_, old)) {
+        Discard();
+        return false;
+    }
+    targetPath_ = path;
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
+    return true;
+}
+
+bool OutputFile::OpenTemporary(const std::string& path, bool replacing) {
     static std::mt19937_64 generator{std::random_device{}()};
+    // Created and named for removal in one step: an interruption between
+    // the two would leave the file behind.
+    InterruptsHeld held;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = TemporaryNameFor(path, generator());
-        // Mode 0666 lets the kernel apply the umask as for any new file.
-        int fd = Posix().open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // Mode 0666 lets the kernel apply the umask as for any new file; a
+        // file that replaces another starts private and gets its bits.
+        const mode_t mode = replacing ? 0600 : 0666;
+        int fd = RetryInterrupted([&] {
+            return Posix().open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        });
         if (fd >= 0) {
             fd_ = fd;
-            targetPath_ = path;
             temporaryPath_ = std::move(candidate);
-            if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
+            cleanupSlot_ = RemoveOnInterrupt(temporaryPath_.c_str());
             return true;
         }
         if (errno != EEXIST) return false;
@@ -69,8 +132,8 @@ bool OutputFile::Create(const std::string& path) {
 bool OutputFile::Flush() {
     std::size_t done = 0;
     while (done < bufferFill_) {
-        ssize_t wrote = Posix().write(fd_, buffer_.get() + done, bufferFill_ - done);
-        if (wrote < 0 && errno == EINTR) continue;
+        ssize_t wrote = RetryInterrupted(
+            [&] { return Posix().write(fd_, buffer_.get() + done, bufferFill_ - done); });
         if (wrote <= 0) {
             failed_ = true;
             return false;
@@ -96,30 +159,57 @@ bool OutputFile::Write(const void* bytes, std::size_t count) {
 }
 
 bool OutputFile::Commit() {
-    if (fd_ < 0 || failed_ || !Flush()) {
+    // The bytes reach the disk before the new name can: otherwise a power
+    // cut soon after could leave the name with no data behind it.
+    if (fd_ < 0 || failed_ || !Flush() ||
+        !Synced(RetryInterrupted([&] { return Posix().fdatasync(fd_); }))) {
+        failed_ = true;
         Discard();
         return false;
     }
     int fd = fd_;
     fd_ = -1;
     // close can report a delayed write error (NFS, quotas): treat it as one.
-    if (Posix().close(fd) != 0 ||
-        Posix().rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) {
+    // Interrupted, it has closed the file all the same.
+    if (Posix().close(fd) != 0 && errno != EINTR) {
         failed_ = true;
-        Posix().unlink(temporaryPath_.c_str());
-        temporaryPath_.clear();
+        Discard();
         return false;
     }
+    // From here the file is put in place as one step: a signal that comes
+    // meanwhile ends the program only once the new file is in place and
+    // synced, and never finds a half-done state.
+    InterruptsHeld held;
+    if (Posix().rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) {
+        failed_ = true;
+        Discard();
+        return false;
+    }
+    ForgetOnInterrupt(cleanupSlot_);
+    cleanupSlot_ = -1;
     temporaryPath_.clear();
-    return true;
+    // The new name is on the disk only once the folder is.
+    if (!Synced(RetryInterrupted([&] { return Posix().fsync(folderFd_); }))) failed_ = true;
+    CloseFolder();
+    return !failed_;
 }
 
 void OutputFile::Discard() {
     if (fd_ >= 0) Posix().close(fd_);
     fd_ = -1;
+    // Removed before it is forgotten, so that an interruption in between
+    // still finds it.
     if (!temporaryPath_.empty()) Posix().unlink(temporaryPath_.c_str());
+    ForgetOnInterrupt(cleanupSlot_);
+    cleanupSlot_ = -1;
     temporaryPath_.clear();
     bufferFill_ = 0;
+    CloseFolder();
+}
+
+void OutputFile::CloseFolder() {
+    if (folderFd_ >= 0) Posix().close(folderFd_);
+    folderFd_ = -1;
 }
 
 }  // namespace platform

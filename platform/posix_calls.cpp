@@ -8,7 +8,12 @@
 namespace platform {
 namespace {
 
-int RealOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+int RealOpen(const char* path, int flags, mode_t mode) {
+    return ::open(path, flags, mode);
+}
+int RealFcntl(int fd, int command, int argument) {
+    return ::fcntl(fd, command, argument);
+}
 
 PosixCalls& Current() {
     static PosixCalls calls = RealPosixCalls();
@@ -18,10 +23,14 @@ PosixCalls& Current() {
 }  // namespace
 
 PosixCalls RealPosixCalls() {
-    return PosixCalls{RealOpen, ::read, ::write, ::lseek, ::close, ::rename, ::unlink};
+    return PosixCalls{RealOpen,    ::read,   ::write,  ::lseek,  ::close,
+                      ::rename,    ::unlink, ::fstat,  ::lstat,  RealFcntl,
+                      ::fdatasync, ::fsync,  ::fchmod, ::fchown, ::access};
 }
 
-const PosixCalls& Posix() { return Current(); }
+const PosixCalls& Posix() {
+    return Current();
+}
 
 PosixCalls SetPosixCallsForTesting(const PosixCalls& calls) {
     PosixCalls previous = Current();

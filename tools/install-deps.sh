@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev
   sox ffmpeg python3 locales
+  xfsprogs  # a power cut simulated on an XFS image (fault tests)
 )
 # Extra sets, named on the command line: e.g. install-deps.sh gui bench
 for extra in "$@"; do

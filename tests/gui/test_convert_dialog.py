@@ -1,6 +1,7 @@
 """The conversion dialog and the command-line start-up, in a real
 window under Xvfb and openbox, driven with xdotool."""
 import os
+import signal
 import subprocess
 import time
 import unittest
@@ -108,6 +109,29 @@ class ConvertDialogTest(GuiTestCase):
         self.assertEqual(self.finish(proc), 0)
         self.assertEqual(self.answer_lines(), [("answer", "OK")])
         self.assertTrue(os.path.isfile(os.path.join(self.dir, "long.au")))
+
+    def test_sigterm_while_writing_removes_the_temporary_file(self):
+        # Ten minutes of 16-bit stereo: the AU file takes tens of
+        # milliseconds to write; stop the program as its hidden temporary
+        # file appears, then signal it.
+        source = make_wav(os.path.join(self.dir, "Long.wav"), seconds=600)
+        old_au = os.path.join(self.dir, "long.au")
+        with open(old_au, "wb") as out:
+            out.write(b".sndold!")
+        proc = self.start(source)
+        def temporary():
+            return [n for n in os.listdir(self.dir) if n.startswith(".") and n.endswith(".tmp")]
+        while not temporary() and proc.poll() is None:
+            pass
+        self.assertIsNone(proc.poll(), "the conversion ended before it could be caught")
+        os.kill(proc.pid, signal.SIGSTOP)
+        os.kill(proc.pid, signal.SIGTERM)
+        os.kill(proc.pid, signal.SIGCONT)
+        self.assertEqual(self.finish(proc), -signal.SIGTERM)
+        self.assertEqual(sorted(os.listdir(self.dir)), ["Long.wav", "long.au"])
+        with open(old_au, "rb") as old:
+            self.assertEqual(old.read(), b".sndold!")
+        self.assertEqual(self.box_lines(), [])
 
     def test_japanese_file_name_without_lang(self):
         source = make_wav(os.path.join(self.dir, "音声ﾃｽﾄ Voice.WAV"), seconds=1)

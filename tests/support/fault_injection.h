@@ -1,10 +1,13 @@
 // Makes the file layer's system calls fail on purpose for the life of one
 // object: a write after so many bytes (a full disk), an open of a new file
-// (a read-only folder), a rename, a close.
+// (a read-only folder), a sync of the file or of its folder, a rename, a
+// close. It can also record the calls that concern the output, in order.
 #pragma once
 
 #include <cerrno>
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "platform/posix_calls.h"
 
@@ -13,9 +16,11 @@ namespace kelmoro::test {
 struct Faults {
     long writeBytesBeforeFailure = -1;  // -1: writes never fail
     int writeErrno = ENOSPC;
-    bool failCreate = false;            // opens with O_CREAT fail with EROFS
+    bool failCreate = false;  // opens with O_CREAT fail with EROFS
     bool failRename = false;
     bool failClose = false;
+    bool failDataSync = false;    // fdatasync and fsync of a file fail with EIO
+    bool failFolderSync = false;  // fsync of a folder fails with EIO
 };
 
 class ScopedFaults {
@@ -24,6 +29,12 @@ public:
     ~ScopedFaults();
     ScopedFaults(const ScopedFaults&) = delete;
     ScopedFaults& operator=(const ScopedFaults&) = delete;
+
+    // The calls on the output since this object was made, with descriptors
+    // named by what they are: "open(temp)", "open(folder)", "write(temp)"
+    // (once for a run of writes), "fdatasync(temp)", "close(temp)",
+    // "rename(temp,target)", "fsync(folder)", "close(folder)", ...
+    std::vector<std::string> OutputCalls() const;
 
 private:
     platform::PosixCalls previous_;

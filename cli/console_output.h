@@ -1,0 +1,20 @@
+// The console programs' own output on stdout (the success lines, help and
+// version), checked: a write that fails or falls short (a full disk, a
+// closed stdout) is said once on stderr, "PROGRAM: standard output:
+// REASON", and makes the program end with status 1. The AU files already
+// written are kept.
+#pragma once
+
+#include <string>
+
+namespace kelmoro {
+
+// Writes `line` and a new line on stdout and flushes it. False when that
+// failed (said on stderr the first time).
+bool WriteOutputLine(const std::string& line, const char* programName);
+
+// Flushes stdout as the program ends. Returns `status`, or 1 in its place
+// when it was 0 and anything written to stdout was lost.
+int FinishOutput(int status, const char* programName);
+
+}  // namespace kelmoro
