@@ -34,7 +34,7 @@ wxBEGIN_EVENT_TABLE(CKelmoroApp, wxApp)
 wxEND_EVENT_TABLE()
 
 CKelmoroApp::CKelmoroApp() {
-    // No application name of its own: the title comes from string 57344.
+    // No application name of its own: the title is the program's title.
     SetAppName("kelmoro");
     SetAppDisplayName(U8(res::kAppTitle));
 }
@@ -63,16 +63,19 @@ bool CKelmoroApp::InitInstance() {
     new CSingleDocTemplate(m_docManager.get(), wxCLASSINFO(CKelmoroDoc), wxCLASSINFO(CMainFrame),
                            wxCLASSINFO(CKelmoroView));
 
-    // A file name on the command line (parsed in main) is converted in the
-    // dialog, and the program ends without a main window.
-    if (m_cmdInfo.shellCommand > CCommandLineInfo::FileNew) {
-        CConvertDlg dlg(nullptr);
-        if (!m_cmdInfo.fileName.empty()) {
-            SetInputPath(m_cmdInfo.fileName);
+    // File names on the command line (parsed in main) are converted in the
+    // dialog, one after the other, each with its own boxes, and the program
+    // ends without a main window: status 0 only if every file was converted.
+    if (m_cmdInfo.shellCommand > CCommandLineInfo::FileNew && !m_cmdInfo.fileNames.empty()) {
+        bool allConverted = true;
+        for (const std::string& fileName : m_cmdInfo.fileNames) {
+            CConvertDlg dlg(nullptr);
+            SetInputPath(fileName);
             dlg.DoModal();
-            m_exitCode = dlg.Converted() ? 0 : 1;
-            return false;
+            allConverted = dlg.Converted() && allConverted;
         }
+        m_exitCode = allConverted ? 0 : 1;
+        return false;
     }
 
     // No file: the new-file command makes document, frame and view.
@@ -88,9 +91,8 @@ bool CKelmoroApp::InitInstance() {
 }
 
 void CKelmoroApp::SetRegistryKey(const char* key) {
-    // HKEY_CURRENT_USER\Software\<key>\Kelmoro becomes
-    // $XDG_CONFIG_HOME/<key>/Kelmoro.conf; nothing is written unless a
-    // setting changes.
+    // The settings file is $XDG_CONFIG_HOME/<key>/Kelmoro.conf; nothing is
+    // written unless a setting changes.
     SetVendorName(U8(key));
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
     wxFileName file(wxStandardPaths::Get().GetUserConfigDir(), U8(res::kSettingsName) + ".conf");
