@@ -43,9 +43,6 @@ public:
     // Removes the temporary file, leaving the target untouched.
     void Discard();
 
-    bool IsOpen() const { return fd_ >= 0; }
-    bool Failed() const { return failed_; }
-
 private:
     bool Flush();
     bool OpenTemporary(const std::string& path, bool replacing);
