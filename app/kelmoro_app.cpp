@@ -10,6 +10,7 @@
 #include "about_dlg.h"
 #include "convert_dlg.h"
 #include "doc_template.h"
+#include "file_drop_target.h"
 #include "engine/convert_context.h"
 #include "kelmoro_doc.h"
 #include "kelmoro_view.h"
@@ -84,6 +85,9 @@ bool CKelmoroApp::InitInstance() {
     mainWindow->Raise();
     mainWindow->Update();
     mainWindow->SetLabel(U8(res::kMainCaption));
+    // Files dropped on it are opened as if chosen with File > Open.
+    mainWindow->SetDropTarget(new CFileDropTarget(
+        [this](const std::vector<std::string>& paths) { OpenDroppedFiles(paths); }));
     return true;
 }
 
@@ -156,6 +160,11 @@ wxString ChooserFilter(const wxString& resourceFilter) {
 }  // namespace
 
 void CKelmoroApp::OnFileOpen(wxCommandEvent&) {
+    const std::string path = ChooseFileToOpen();
+    if (!path.empty()) ConfirmAndConvert(path);
+}
+
+std::string CKelmoroApp::ChooseFileToOpen() {
     // The filter string of the resource, "Wave(*.wav)|*.wav|全て(*.*)|*.*||",
     // ends in "||"; wx wants it without the empty pair.
     const wxString filter = ChooserFilter(U8(res::kOpenFilter));
@@ -167,8 +176,10 @@ void CKelmoroApp::OnFileOpen(wxCommandEvent&) {
     std::string path;
     if (dialog->ShowModal() == wxID_OK) path = PathBytes(dialog->GetPath());
     dialog->Destroy();
-    if (path.empty()) return;
+    return path;
+}
 
+void CKelmoroApp::ConfirmAndConvert(const std::string& path) {
     if (KelmoroMessageBox(FromBytes(path) + U8(res::kConfirmSuffix), BoxStyle::kConfirmation) !=
         wxID_OK) {
         return;
@@ -179,6 +190,23 @@ void CKelmoroApp::OnFileOpen(wxCommandEvent&) {
         dlg.DoModal();
     }
     ReactivateMainWindow();
+}
+
+void CKelmoroApp::OpenDroppedFiles(const std::vector<std::string>& paths) {
+    // One file at a time, in the order dropped. Files dropped again while
+    // the boxes of an earlier drop are up wait their turn behind it.
+    m_droppedFiles.insert(m_droppedFiles.end(), paths.begin(), paths.end());
+    if (m_openingDroppedFiles) return;
+    m_openingDroppedFiles = true;
+    // The drop came from another program, which still has the keyboard:
+    // the boxes that follow are for this one.
+    ReactivateMainWindow();
+    while (!m_droppedFiles.empty()) {
+        const std::string path = m_droppedFiles.front();
+        m_droppedFiles.pop_front();
+        ConfirmAndConvert(path);
+    }
+    m_openingDroppedFiles = false;
 }
 
 void CKelmoroApp::ReactivateMainWindow() {

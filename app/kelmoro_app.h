@@ -8,7 +8,10 @@
 #include <wx/docview.h>
 #include <wx/filehistory.h>
 
+#include <deque>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "command_line.h"
 
@@ -40,6 +43,12 @@ private:
     // The application's commands and the framework's.
     void OnAppAbout(wxCommandEvent& event);
     void OnFileOpen(wxCommandEvent& event);
+    // The road of File > Open, in two halves: the chooser (an empty path
+    // when cancelled), then the confirmation box and the progress dialog,
+    // which dropped files take too.
+    std::string ChooseFileToOpen();
+    void ConfirmAndConvert(const std::string& path);
+    void OpenDroppedFiles(const std::vector<std::string>& paths);
     void OnFileNew(wxCommandEvent& event);
     void OnFrameworkFileOpen(wxCommandEvent& event);
     void OnAppExit(wxCommandEvent& event);
@@ -50,6 +59,8 @@ private:
     int m_exitCode = 1;
     std::unique_ptr<wxDocManager> m_docManager;
     std::unique_ptr<wxFileHistory> m_recentFiles;
+    std::deque<std::string> m_droppedFiles;
+    bool m_openingDroppedFiles = false;
 
     wxDECLARE_EVENT_TABLE();
 };

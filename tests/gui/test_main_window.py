@@ -474,6 +474,78 @@ class MainWindowTest(GuiTestCase):
                "XDG_DATA_DIRS": empty, "XDG_DATA_HOME": empty, "BROWSER": ""}
         return env, record
 
+    def titles_on_screen(self):
+        """Titles of the program's windows that lie on the screen; None while
+        a window closes under the reading."""
+        try:
+            return [self.session.window_name(w) for w in self.session.windows(self.proc.pid)
+                    if all(value >= 0 for value in self.session.geometry(w)[:2])]
+        except AssertionError:
+            return None
+
+    def drag_files(self, paths, target):
+        """Drags paths from a GTK drag source (drag_source.py, as a file
+        manager offers files) with the mouse onto the middle of the target
+        window: a real XDND drop. Returns the source's window, still on the
+        screen, and a function that waits for the drop's outcome as the
+        source saw it ("dropped" or "failed")."""
+        out = os.path.join(self.dir, "drag-source.out")
+        helper = os.path.join(os.path.dirname(os.path.abspath(__file__)), "drag_source.py")
+        with open(out, "wb") as stdout:
+            proc = subprocess.Popen(["/usr/bin/python3", helper, *paths], env=self.session.env,
+                                    stdout=stdout, stderr=subprocess.STDOUT,
+                                    start_new_session=True)
+        self.session.procs.append(proc)
+
+        def said(word):
+            with open(out) as text:
+                return word in text.read().split()
+        wait_for(lambda: said("ready"), what="the drag source")
+        source = self.session.wait_window(proc.pid, "drag source")
+        sx, sy, swidth, sheight = self.session.geometry(source)
+        tx, ty, twidth, theight = self.session.geometry(target)
+        time.sleep(0.2)
+        self.drag((sx + swidth // 2, sy + sheight // 2), (tx + twidth // 2, ty + theight // 2),
+                  steps=20)
+
+        def outcome():
+            wait_for(lambda: said("dropped") or said("failed"), what="the drag's end")
+            return "dropped" if said("dropped") else "failed"
+        return source, outcome
+
+    def test_dropped_files_are_confirmed_and_converted_in_turn(self):
+        self.proc, frame = self.start_main()
+        wav = make_wav(os.path.join(self.dir, "Drop 声.WAV"), seconds=1)
+        raw = make_wav(os.path.join(self.dir, "tone.raw"), seconds=1)
+        folder = os.path.join(self.dir, "folder.wav")
+        os.makedirs(folder)
+        source, outcome = self.drag_files([wav, folder, raw], frame)
+        # The first file as if chosen with File > Open: its confirmation box,
+        # then the progress dialog and the success box.
+        box = self.wait_box(self.proc, 1)
+        self.assertEqual(self.box_lines(), [("box", "confirmation", "Kelmoro", wav + CONFIRM)])
+        self.assertEqual(outcome(), "dropped")  # the drop ended before the boxes
+        keep_screenshot(self.session, "drop-confirm.png", [frame, box, source])
+        self.session.key("Return")
+        self.wait_box(self.proc, 2)
+        self.assertEqual(self.box_lines()[1], ("box", "plain", "Kelmoro", wav + SUCCESS))
+        self.assertIn(wav, self.session.titles(self.proc.pid))  # the dialog behind it
+        self.session.key("Return")
+        # The folder is left out; the file without ".wav" runs the dialog
+        # and ends silently, as through the all-files filter.
+        self.wait_box(self.proc, 3)
+        self.assertEqual(self.box_lines()[2], ("box", "confirmation", "Kelmoro", raw + CONFIRM))
+        self.session.key("Return")
+        self.session.wait_window(self.proc.pid, raw)
+        # GTK keeps a 1x1 helper window of the drop mapped off the screen at
+        # (-99, -99); only what lies on the screen counts.
+        wait_for(lambda: self.titles_on_screen() == [MAIN], what="only the main window")
+        time.sleep(0.3)
+        self.assertEqual(len(self.box_lines()), 3)
+        self.assertEqual(sorted(os.listdir(self.dir)),
+                         sorted(["Drop 声.WAV", "drop 声.au", "tone.raw", "folder.wav",
+                                 "drag-source.out"]))
+
     def test_author_home_page_opens_in_the_browser(self):
         env, record = self.fake_browser(0)
         self.proc, frame = self.start_main(extra_env=env)
