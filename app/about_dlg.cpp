@@ -1,4 +1,4 @@
-// CAboutDlg: template 100 in dialog units of its 9-point font.
+// CAboutDlg: laid out in dialog units of its 9-point font.
 #include "about_dlg.h"
 
 #include <wx/button.h>

@@ -1,4 +1,4 @@
-// CAboutDlg: the version dialog, template 100: the application
+// CAboutDlg: the version dialog: the application
 // icon, "Kelmoro Version 2.1", a notice line and OK. No handlers of its own.
 #pragma once
 

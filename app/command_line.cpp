@@ -19,23 +19,13 @@ void ParseFlag(CCommandLineInfo& info, const std::string& flag) {
         info.shellCommand = CCommandLineInfo::AppUnregister;
     } else if (Is(flag, "dde")) {
         info.shellCommand = CCommandLineInfo::FileDDE;
-    } else if (Is(flag, "embedding")) {
-        info.runEmbedded = true;
-    } else if (Is(flag, "automation")) {
-        info.runAutomated = true;
     }
+    // "-embedding", "-automation" and unknown flags change nothing here.
 }
 
 void ParseNotFlag(CCommandLineInfo& info, const std::string& argument) {
-    if (info.fileName.empty()) {
-        info.fileName = argument;
-    } else if (info.shellCommand == CCommandLineInfo::FilePrintTo && info.printerName.empty()) {
-        info.printerName = argument;
-    } else if (info.shellCommand == CCommandLineInfo::FilePrintTo && info.driverName.empty()) {
-        info.driverName = argument;
-    } else if (info.shellCommand == CCommandLineInfo::FilePrintTo && info.portName.empty()) {
-        info.portName = argument;
-    }
+    // Later arguments (the printer, driver and port of "-pt") are not used.
+    if (info.fileName.empty()) info.fileName = argument;
 }
 
 }  // namespace

@@ -16,14 +16,9 @@ struct CCommandLineInfo {
 
     ShellCommand shellCommand = FileNew;
     std::string fileName;
-    std::string printerName;  // the arguments after the file for "-pt"
-    std::string driverName;
-    std::string portName;
-    bool runEmbedded = false;
-    bool runAutomated = false;
 };
 
-// Parses arguments (without the program name) the way CWinApp::ParseCommandLine
+// Parses arguments (without the program name) as the document framework
 // does: each option sets the shell command or a flag, a bare file name makes
 // the command FileOpen when nothing else was asked for.
 CCommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments);

@@ -1,4 +1,4 @@
-// CConvertDlg: dialog template 131, the timer that starts the job, and the
+// CConvertDlg: its layout, the timer that starts the job, and the
 // host services the job calls.
 #include "convert_dlg.h"
 

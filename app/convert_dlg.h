@@ -1,5 +1,5 @@
 // CConvertDlg: the modal dialog in which every conversion runs.
-// Built from template 131, it shows the input path as its caption, runs the
+// It shows the input path as its caption, runs the
 // conversion job on its first timer tick as the job's host, announces
 // success in a plain box and closes with OK. The caller stores the input
 // path with SetInputPath and then runs the dialog; nothing is passed back
@@ -52,7 +52,7 @@ private:
     void OnClose(wxCloseEvent& event);
     void OnCancel(wxCommandEvent& event);
 
-    wxGauge* m_progress = nullptr;  // control 1000
+    wxGauge* m_progress = nullptr;  // the progress bar, bound in DoDataExchange
     wxTimer m_timer;
     int m_low = 0;
     int m_high = 100;

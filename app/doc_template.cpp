@@ -1,4 +1,4 @@
-// CSingleDocTemplate: document template string 128 and the frame it makes.
+// CSingleDocTemplate: the document type's names and the frame it makes.
 #include "doc_template.h"
 
 #include "res/resource.h"
@@ -9,8 +9,8 @@ namespace kelmoro {
 
 wxIMPLEMENT_CLASS(CSingleDocTemplate, wxDocTemplate);
 
-// Template string 128: "Kelmoro", "", "Kelmor", "", "", "Kelmoro.Document",
-// "Kelmor Document": no filter or extension is registered.
+// The document type's title, type id and type name; no filter or extension
+// is registered, so the framework never offers to open documents by type.
 CSingleDocTemplate::CSingleDocTemplate(wxDocManager* manager, wxClassInfo* docClass,
                                        wxClassInfo* frameClass, wxClassInfo* viewClass)
     : wxDocTemplate(manager, U8(res::kDocTemplateTitle), wxEmptyString, wxEmptyString,

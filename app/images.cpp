@@ -102,8 +102,4 @@ wxIconBundle AppIcons() {
     return icons;
 }
 
-wxBitmap DocumentIconBitmap(int size) {
-    return IconOf("document.png", "document-16.png", size, "D");
-}
-
 }  // namespace kelmoro

@@ -21,16 +21,14 @@ struct EmbeddedImage {
 // Generated table, ended by an entry whose name is null.
 extern const EmbeddedImage kEmbeddedImages[];
 
-// Banner bitmap 130: 561 x 70.
+// The banner of the main window: 561 x 70.
 wxBitmap BannerBitmap();
 // Toolbar 128: the 48 x 15 strip of three 16 x 15 buttons.
 wxBitmap ToolbarStrip();
 // One 16 x 15 button of the strip (0 open, 1 about, 2 context help).
 wxBitmap ToolbarButton(int index);
-// Application icon 128 at 32 x 32 and 16 x 16.
+// The application icon at 32 x 32 and 16 x 16.
 wxBitmap AppIconBitmap(int size);
 wxIconBundle AppIcons();
-// Document icon 129 at 32 x 32 and 16 x 16.
-wxBitmap DocumentIconBitmap(int size);
 
 }  // namespace kelmoro

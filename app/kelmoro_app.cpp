@@ -35,7 +35,7 @@ wxBEGIN_EVENT_TABLE(CKelmoroApp, wxApp)
 wxEND_EVENT_TABLE()
 
 CKelmoroApp::CKelmoroApp() {
-    // No application name of its own: the title comes from string 57344.
+    // No application name of its own: the title is the program's title.
     SetAppName("kelmoro");
     SetAppDisplayName(U8(res::kAppTitle));
 }
@@ -92,9 +92,8 @@ bool CKelmoroApp::InitInstance() {
 }
 
 void CKelmoroApp::SetRegistryKey(const char* key) {
-    // HKEY_CURRENT_USER\Software\<key>\Kelmoro becomes
-    // $XDG_CONFIG_HOME/<key>/Kelmoro.conf; nothing is written unless a
-    // setting changes.
+    // The settings file is $XDG_CONFIG_HOME/<key>/Kelmoro.conf; nothing is
+    // written unless a setting changes.
     SetVendorName(U8(key));
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
     wxFileName file(wxStandardPaths::Get().GetUserConfigDir(), U8(res::kSettingsName) + ".conf");

@@ -1,4 +1,4 @@
-// CKelmoroView: the form view 101 that shows nothing but the
+// CKelmoroView: the form view that shows nothing but the
 // banner, and the author's home-page command. The view is an
 // event handler; its window is a CKelmoroForm, the centre pane of the main
 // frame.
@@ -11,7 +11,7 @@ namespace kelmoro {
 
 class CMainFrame;
 
-// The window of form template 101: no controls, the banner painted on it.
+// The form's window: no controls, the banner painted on it.
 class CKelmoroForm : public wxWindow {
 public:
     explicit CKelmoroForm(wxWindow* parent);

@@ -1,19 +1,17 @@
-// CMainFrame: resource 128 (menu, accelerators, toolbar, prompts), the
-// status-bar indicators and the help commands.
+// CMainFrame: menu, accelerators, toolbar and prompts, the status-bar
+// indicators, the View commands and the help commands.
 #include "main_frame.h"
 
-#include <X11/XKBlib.h>
 #include <wx/menu.h>
-#include <wx/statusbr.h>
-#include <wx/utils.h>
 
-#include <cstring>
 #include <vector>
 
 #include "images.h"
 #include "message_box.h"
 #include "res/resource.h"
 #include "res/strings.h"
+#include "status_bar.h"
+#include "test_trace.h"
 #include "wx_text.h"
 
 namespace kelmoro {
@@ -36,78 +34,13 @@ const int kIndicators[] = {res::cmd::ID_SEPARATOR, res::cmd::ID_INDICATOR_KANA,
 struct Indicator {
     int id;
     const char* text;
-    const char* xkbName;  // the keyboard LED it follows
+    KeyboardLed led;  // the light it follows
 };
 const Indicator kIndicatorTable[] = {
-    {res::cmd::ID_INDICATOR_KANA, res::kIndicatorKana, "Kana"},
-    {res::cmd::ID_INDICATOR_CAPS, res::kIndicatorCaps, "Caps Lock"},
-    {res::cmd::ID_INDICATOR_NUM, res::kIndicatorNum, "Num Lock"},
-    {res::cmd::ID_INDICATOR_SCRL, res::kIndicatorScrl, "Scroll Lock"},
-};
-
-// The keyboard's LEDs, read from XKB: wxGetKeyState reports whether Scroll
-// Lock is held, not whether it is on. The LEDs' indices are looked up once;
-// each reading is then a single request to the X server.
-class KeyboardLeds {
-public:
-    // Reads the current state; false when there is no X display.
-    bool Read() {
-        Display* display = wxGetX11Display();
-        if (display == nullptr) return false;
-        if (!m_resolved) Resolve(display);
-        return XkbGetIndicatorState(display, XkbUseCoreKbd, &m_state) == Success;
-    }
-    // Whether the LED named `name` ("Caps Lock"...) was lit at the last Read.
-    bool Lit(const char* name) const {
-        for (const Led& led : m_leds) {
-            if (std::strcmp(led.name, name) == 0)
-                return led.index >= 0 && (m_state >> led.index) & 1;
-        }
-        return false;
-    }
-
-private:
-    struct Led {
-        const char* name;
-        int index;
-    };
-    void Resolve(Display* display) {
-        for (Led& led : m_leds) {
-            const Atom atom = XInternAtom(display, led.name, True);
-            int index = -1;
-            if (atom == None ||
-                !XkbGetNamedIndicator(display, atom, &index, nullptr, nullptr, nullptr)) {
-                index = -1;
-            }
-            led.index = index;
-        }
-        m_resolved = true;
-    }
-    Led m_leds[4] = {{"Kana", -1}, {"Caps Lock", -1}, {"Num Lock", -1}, {"Scroll Lock", -1}};
-    bool m_resolved = false;
-    unsigned int m_state = 0;
-};
-
-// The status bar; each change of a pane's text also goes to the test trace
-// (see message_box.h), so tests can read prompts and indicators.
-class CStatusBar : public wxStatusBar {
-public:
-    CStatusBar(wxWindow* parent, wxWindowID id, long style, const wxString& name)
-        : wxStatusBar(parent, id, style, name) {}
-
-protected:
-    void DoUpdateStatusText(int number) override {
-        const wxString text = GetStatusText(number);
-        if (number >= 0 && number < kTracedPanes && text != m_traced[number]) {
-            m_traced[number] = text;
-            TraceLine(wxString::Format("status\t%d\t", number) + text);
-        }
-        wxStatusBar::DoUpdateStatusText(number);
-    }
-
-private:
-    static constexpr int kTracedPanes = 5;
-    wxString m_traced[kTracedPanes];
+    {res::cmd::ID_INDICATOR_KANA, res::kIndicatorKana, KeyboardLed::kKana},
+    {res::cmd::ID_INDICATOR_CAPS, res::kIndicatorCaps, KeyboardLed::kCapsLock},
+    {res::cmd::ID_INDICATOR_NUM, res::kIndicatorNum, KeyboardLed::kNumLock},
+    {res::cmd::ID_INDICATOR_SCRL, res::kIndicatorScrl, KeyboardLed::kScrollLock},
 };
 
 }  // namespace
@@ -115,26 +48,25 @@ private:
 wxIMPLEMENT_DYNAMIC_CLASS(CMainFrame, wxDocParentFrame);
 
 wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
-    EVT_MENU(res::cmd::ID_HELP_FINDER, CMainFrame::OnHelpFinder)
+    EVT_MENU(res::cmd::ID_HELP_FINDER, CMainFrame::OnHelp)
     EVT_MENU(res::cmd::ID_HELP, CMainFrame::OnHelp)
     EVT_MENU(res::cmd::ID_CONTEXT_HELP, CMainFrame::OnContextHelp)
-    EVT_MENU(res::cmd::ID_DEFAULT_HELP, CMainFrame::OnHelpFinder)
+    EVT_MENU(res::cmd::ID_DEFAULT_HELP, CMainFrame::OnHelp)
     EVT_MENU(res::cmd::ID_VIEW_TOOLBAR, CMainFrame::OnViewToolBar)
     EVT_UPDATE_UI(res::cmd::ID_VIEW_TOOLBAR, CMainFrame::OnUpdateViewToolBar)
     EVT_MENU(res::cmd::ID_VIEW_STATUS_BAR, CMainFrame::OnViewStatusBar)
     EVT_UPDATE_UI(res::cmd::ID_VIEW_STATUS_BAR, CMainFrame::OnUpdateViewStatusBar)
-    EVT_HELP(wxID_ANY, CMainFrame::OnHelpEvent)
+    // A help request from a window (wxHelpEvent is a command event).
+    EVT_COMMAND(wxID_ANY, wxEVT_HELP, CMainFrame::OnHelp)
     EVT_IDLE(CMainFrame::OnIdle)
     EVT_MENU_OPEN(CMainFrame::OnMenuOpen)
     EVT_MENU_CLOSE(CMainFrame::OnMenuClose)
 wxEND_EVENT_TABLE()
 
+CMainFrame::CMainFrame()
+    : m_helpMode(*this, [this](bool helpWanted) { OnHelpModeEnd(helpWanted); }) {}
+
 CMainFrame::~CMainFrame() {
-    // Closed in help mode: the filter must not outlive the frame.
-    if (m_helpFilter) {
-        wxEvtHandler::RemoveFilter(m_helpFilter.get());
-        wxEndBusyCursor();
-    }
     m_manager.UnInit();
 }
 
@@ -238,7 +170,7 @@ bool CMainFrame::SetIndicators(const int* ids, int count) {
 }
 
 // ----------------------------------------------------------------------------
-// Menu 128 and accelerators 128.
+// Menu and accelerators.
 
 void CMainFrame::BuildMenu() {
     auto* file = new wxMenu;
@@ -309,12 +241,11 @@ void CMainFrame::ShowIdleMessage() {
 
 void CMainFrame::UpdateIndicators() {
     if (m_wndStatusBar == nullptr) return;
-    static KeyboardLeds leds;
-    if (!leds.Read()) return;
+    if (!m_leds.Read()) return;
     for (int field = 0; field < m_wndStatusBar->GetFieldsCount(); ++field) {
         for (const Indicator& indicator : kIndicatorTable) {
             if (indicator.id != kIndicators[field]) continue;
-            const wxString text = leds.Lit(indicator.xkbName) ? U8(indicator.text) : "";
+            const wxString text = m_leds.Lit(indicator.led) ? U8(indicator.text) : "";
             if (text != m_indicatorTexts[field]) {
                 m_indicatorTexts[field] = text;
                 m_wndStatusBar->SetStatusText(text, field);
@@ -357,12 +288,12 @@ void CMainFrame::OnToolBarDoubleClick(wxMouseEvent& event) {
 void CMainFrame::OnToolBarLeave(wxMouseEvent& event) {
     event.Skip();
     m_flyByTool = -1;
-    if (!m_helpFilter) ShowIdleMessage();
+    if (!m_helpMode.Active()) ShowIdleMessage();
 }
 
 void CMainFrame::OnMenuOpen(wxMenuEvent& event) {
     event.Skip();
-    // Test trace only (see message_box.h): the popup's title and items.
+    // Test trace only: the popup's title and items.
     wxMenu* menu = event.GetMenu();
     wxMenuBar* bar = GetMenuBar();
     if (menu == nullptr || bar == nullptr) return;
@@ -386,7 +317,7 @@ void CMainFrame::OnMenuOpen(wxMenuEvent& event) {
 
 void CMainFrame::OnMenuClose(wxMenuEvent& event) {
     event.Skip();
-    if (!m_helpFilter) CallAfter([this] { ShowIdleMessage(); });
+    if (!m_helpMode.Active()) CallAfter([this] { ShowIdleMessage(); });
 }
 
 // ----------------------------------------------------------------------------
@@ -414,57 +345,23 @@ void CMainFrame::OnUpdateViewStatusBar(wxUpdateUIEvent& event) {
 // ----------------------------------------------------------------------------
 // Help: no help file is installed, and the commands say so.
 
-void CMainFrame::OnHelpFinder(wxCommandEvent&) {
-    KelmoroMessageBox(U8(res::kNoHelpInstalled), BoxStyle::kPlain, this);
+void CMainFrame::OnHelp(wxCommandEvent&) {
+    ShowNoHelpInstalled();
 }
 
-void CMainFrame::OnHelp(wxCommandEvent&) {
+void CMainFrame::ShowNoHelpInstalled() {
     KelmoroMessageBox(U8(res::kNoHelpInstalled), BoxStyle::kPlain, this);
 }
 
 void CMainFrame::OnContextHelp(wxCommandEvent&) {
-    if (m_helpFilter) return;
-    // Help mode: the question-arrow cursor until the next click, which asks
-    // for help on what it hit; Escape leaves the mode. An application-wide
-    // filter sees the click and the key wherever they land.
-    m_helpFilter = std::make_unique<HelpModeFilter>(*this);
-    wxEvtHandler::AddFilter(m_helpFilter.get());
-    wxBeginBusyCursor(&m_helpCursor);
+    if (m_helpMode.Active()) return;
+    m_helpMode.Begin();
     SetStatusText(U8(res::kHelpModeMessage), 0);
-    TraceLine("helpmode\ton");
 }
 
-void CMainFrame::EndHelpMode(bool helpWanted) {
-    if (!m_helpFilter) return;
-    wxEvtHandler::RemoveFilter(m_helpFilter.get());
-    m_helpFilter.reset();
-    wxEndBusyCursor();
-    TraceLine("helpmode\toff");
+void CMainFrame::OnHelpModeEnd(bool helpWanted) {
     ShowIdleMessage();
-    if (helpWanted) KelmoroMessageBox(U8(res::kNoHelpInstalled), BoxStyle::kPlain, this);
-}
-
-int CMainFrame::HelpModeFilter::FilterEvent(wxEvent& event) {
-    const wxEventType type = event.GetEventType();
-    if (type == wxEVT_LEFT_DOWN || type == wxEVT_RIGHT_DOWN || type == wxEVT_MIDDLE_DOWN) {
-        m_frame.CallAfter([frame = &m_frame] { frame->EndHelpMode(true); });
-        return Event_Processed;
-    }
-    if (type == wxEVT_KEY_DOWN || type == wxEVT_CHAR_HOOK) {
-        if (static_cast<wxKeyEvent&>(event).GetKeyCode() == WXK_ESCAPE) {
-            m_frame.CallAfter([frame = &m_frame] { frame->EndHelpMode(false); });
-        }
-        return Event_Processed;
-    }
-    if (type == wxEVT_LEFT_UP || type == wxEVT_RIGHT_UP || type == wxEVT_MIDDLE_UP ||
-        type == wxEVT_CHAR || type == wxEVT_KEY_UP) {
-        return Event_Processed;
-    }
-    return Event_Skip;
-}
-
-void CMainFrame::OnHelpEvent(wxHelpEvent&) {
-    KelmoroMessageBox(U8(res::kNoHelpInstalled), BoxStyle::kPlain, this);
+    if (helpWanted) ShowNoHelpInstalled();
 }
 
 }  // namespace kelmoro

@@ -1,28 +1,26 @@
-// CMainFrame: the single-document frame loaded from resource 128:
-// menu, accelerators, a dockable toolbar with a gripper, tooltips and
-// fly-by prompts, a status bar with a message pane and four keyboard
-// indicators, and the help commands. No help file is part of the program:
-// the help commands say so.
+// CMainFrame: the single-document main window: its menu, accelerators, a
+// dockable toolbar with a gripper, tooltips and fly-by prompts, a status bar
+// with a message pane and four keyboard indicators, and the help commands.
+// No help file is part of the program: the help commands say so.
 //
 // OnCreate makes the bars one at a time and fails (-1) at the first that
 // cannot be made; LoadFrame then destroys the window and reports false.
 #pragma once
 
 #include <wx/aui/aui.h>
-#include <wx/cursor.h>
 #include <wx/docview.h>
-#include <wx/eventfilter.h>
 
-#include <memory>
+#include "help_mode.h"
+#include "keyboard_leds.h"
 
 namespace kelmoro {
 
 class CMainFrame : public wxDocParentFrame {
 public:
-    CMainFrame() = default;
+    CMainFrame();
     ~CMainFrame() override;
 
-    // Creates the window for resource `resourceId` and runs OnCreate.
+    // Creates the window with the bars of `resourceId` and runs OnCreate.
     bool LoadFrame(wxDocManager* manager, int resourceId);
 
     // The view's window becomes the centre pane (null: none).
@@ -55,12 +53,11 @@ private:
     void OnUpdateViewToolBar(wxUpdateUIEvent& event);
     void OnViewStatusBar(wxCommandEvent& event);
     void OnUpdateViewStatusBar(wxUpdateUIEvent& event);
-    void OnHelpFinder(wxCommandEvent& event);
+    // Every help command, F1 and a help-mode click: no help is installed.
     void OnHelp(wxCommandEvent& event);
+    void ShowNoHelpInstalled();
     void OnContextHelp(wxCommandEvent& event);
-    void OnHelpEvent(wxHelpEvent& event);
-    // Leaves help mode; a click asked for help on what it hit.
-    void EndHelpMode(bool helpWanted);
+    void OnHelpModeEnd(bool helpWanted);
     void OnToolBarMotion(wxMouseEvent& event);
     void OnToolBarLeave(wxMouseEvent& event);
     void OnToolBarDoubleClick(wxMouseEvent& event);
@@ -71,17 +68,8 @@ private:
     wxAuiToolBar* m_wndToolBar = nullptr;
     wxAuiManager m_manager;
     wxWindow* m_viewWindow = nullptr;
-    // Help mode (Shift+F1) while this filter is installed.
-    class HelpModeFilter : public wxEventFilter {
-    public:
-        explicit HelpModeFilter(CMainFrame& frame) : m_frame(frame) {}
-        int FilterEvent(wxEvent& event) override;
-
-    private:
-        CMainFrame& m_frame;
-    };
-    std::unique_ptr<HelpModeFilter> m_helpFilter;
-    wxCursor m_helpCursor{wxCURSOR_QUESTION_ARROW};
+    HelpMode m_helpMode;
+    KeyboardLeds m_leds;
     int m_flyByTool = -1;
     wxString m_indicatorTexts[5];
 

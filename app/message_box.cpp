@@ -1,17 +1,15 @@
-// Message boxes in the framework's manner, with the test trace.
+// Message boxes, with their lines in the test trace.
 #include "message_box.h"
 
 #include <wx/app.h>
-#include <wx/ffile.h>
 #include <wx/msgdlg.h>
 // The generic dialog needs the declarations of <wx/msgdlg.h> first.
 #include <wx/generic/msgdlgg.h>
 #include <wx/toplevel.h>
 #include <wx/utils.h>
 
-#include <cstdlib>
-
 #include "res/strings.h"
+#include "test_trace.h"
 #include "wx_text.h"
 
 namespace kelmoro {
@@ -38,14 +36,6 @@ wxWindow* ActiveOwner() {
 }
 
 }  // namespace
-
-void TraceLine(const wxString& line) {
-    const char* path = std::getenv("KELMORO_TRACE_BOXES");
-    if (path == nullptr || *path == '\0') return;
-    wxFFile file(wxString::FromUTF8(path), "a");
-    if (!file.IsOpened()) return;
-    file.Write(line + "\n", wxConvUTF8);
-}
 
 int KelmoroMessageBox(const wxString& text, BoxStyle style, wxWindow* owner) {
     long flags = wxCENTRE;

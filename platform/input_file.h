@@ -22,7 +22,6 @@ public:
     // or is not a regular file (a folder, a device).
     bool Open(const std::string& path);
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
 
     // The file's length in bytes when it was opened.
     std::uint64_t Size() const { return size_; }

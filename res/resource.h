@@ -16,11 +16,8 @@ inline constexpr int IDD_CONVERT = 131;
 // Controls.
 inline constexpr int IDC_PROGRESS1 = 1000;
 
-// Frame resources (menu, accelerators, toolbar, application icon), the
-// document icon, the banner bitmap.
+// The main frame's resources (menu, accelerators, toolbar, application icon).
 inline constexpr int IDR_MAINFRAME = 128;
-inline constexpr int IDR_DOCTYPE = 129;
-inline constexpr int IDB_BANNER = 130;
 
 // The program's own command.
 inline constexpr int ID_HELP_AUTHOR = 32772;
@@ -35,9 +32,7 @@ inline constexpr int ID_EDIT_PASTE = 0xE125;
 inline constexpr int ID_EDIT_UNDO = 0xE12B;
 inline constexpr int ID_APP_ABOUT = 0xE140;
 inline constexpr int ID_APP_EXIT = 0xE141;
-inline constexpr int ID_HELP_INDEX = 0xE142;
 inline constexpr int ID_HELP_FINDER = 0xE143;
-inline constexpr int ID_HELP_USING = 0xE144;
 inline constexpr int ID_CONTEXT_HELP = 0xE145;
 inline constexpr int ID_HELP = 0xE146;
 inline constexpr int ID_DEFAULT_HELP = 0xE147;
@@ -57,9 +52,6 @@ inline constexpr int ID_INDICATOR_KANA = 0xE708;
 inline constexpr int ID_INDICATOR_CAPS = 0xE700;
 inline constexpr int ID_INDICATOR_NUM = 0xE701;
 inline constexpr int ID_INDICATOR_SCRL = 0xE702;
-
-// The string holding the application title.
-inline constexpr int AFX_IDS_APP_TITLE = 0xE000;  // 57344
 
 // Timer of the conversion dialog.
 inline constexpr int kConvertTimerId = 1;
@@ -82,9 +74,7 @@ inline constexpr int ID_EDIT_PASTE = ToWxId(res::ID_EDIT_PASTE);
 inline constexpr int ID_EDIT_UNDO = ToWxId(res::ID_EDIT_UNDO);
 inline constexpr int ID_APP_ABOUT = ToWxId(res::ID_APP_ABOUT);
 inline constexpr int ID_APP_EXIT = ToWxId(res::ID_APP_EXIT);
-inline constexpr int ID_HELP_INDEX = ToWxId(res::ID_HELP_INDEX);
 inline constexpr int ID_HELP_FINDER = ToWxId(res::ID_HELP_FINDER);
-inline constexpr int ID_HELP_USING = ToWxId(res::ID_HELP_USING);
 inline constexpr int ID_CONTEXT_HELP = ToWxId(res::ID_CONTEXT_HELP);
 inline constexpr int ID_HELP = ToWxId(res::ID_HELP);
 inline constexpr int ID_DEFAULT_HELP = ToWxId(res::ID_DEFAULT_HELP);

@@ -5,7 +5,7 @@
 
 namespace res {
 
-// Application title (string 57344): message-box captions.
+// Application title: message-box captions.
 inline constexpr const char* kAppTitle = "Kelmoro";
 // Main window caption set at the end of start-up.
 inline constexpr const char* kMainCaption = "Vantrel";
@@ -17,14 +17,13 @@ inline constexpr int kRecentFileCount = 1;
 // string gives no document name. The frame then reads "無題 - Kelmoro".
 inline constexpr const char* kUntitled = "無題";
 
-// Document template string 128: window title, document name, new-file
-// name, filter name, filter extension, registry type id and name.
+// The document type: window title, type id and type name (the document
+// name, filter name and extension are empty).
 inline constexpr const char* kDocTemplateTitle = "Kelmoro";
-inline constexpr const char* kDocTemplateNewName = "Kelmor";
 inline constexpr const char* kDocTemplateTypeId = "Kelmoro.Document";
 inline constexpr const char* kDocTemplateTypeName = "Kelmor Document";
 
-// Dialog 131.
+// The progress dialog.
 inline constexpr const char* kConvertDesignCaption = "Conversion";
 inline constexpr const char* kConvertWaitText = "変換中暫らくお待ちください";
 // Template fonts: "ＭＳ Ｐゴシック"; on Linux the IPA proportional Gothic.
@@ -32,7 +31,7 @@ inline constexpr const char* kDialogFontFace = "IPAPGothic";
 inline constexpr int kConvertFontPoints = 11;
 inline constexpr int kFormFontPoints = 9;
 
-// Menu 128.
+// The main menu.
 inline constexpr const char* kMenuFile = "ﾌｧｲﾙ(&F)";
 inline constexpr const char* kMenuFileOpen = "Wavファイルを開く(&O)...\tCtrl+O";
 inline constexpr const char* kMenuAppExit = "Kelmoro 終了(&X)";
@@ -55,7 +54,6 @@ inline constexpr const char* kPromptAppAbout =
     "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* kPromptContextHelp =
     "ｸﾘｯｸされたﾎﾞﾀﾝ、ﾒﾆｭｰまたはｳｨﾝﾄﾞｳのﾍﾙﾌﾟを表示\nﾍﾙﾌﾟ";
-inline constexpr const char* kPromptHelp = "現在のﾀｽｸまたはｺﾏﾝﾄﾞのﾍﾙﾌﾟを表示\nﾍﾙﾌﾟ";
 inline constexpr const char* kIdleMessage = "ﾍﾙﾌﾟを表示するには [F1] を押してください。";
 inline constexpr const char* kHelpModeMessage = "ﾍﾙﾌﾟを使用するｵﾌﾞｼﾞｪｸﾄを選択";
 // No help file is part of the program; the help commands say so.
@@ -69,7 +67,6 @@ inline constexpr const char* kIndicatorNum = "NUM";
 inline constexpr const char* kIndicatorScrl = "SCRL";
 
 // Open-and-convert.
-inline constexpr const char* kOpenDefaultExt = "wav";
 inline constexpr const char* kOpenInitialName = "*.wav";
 inline constexpr const char* kOpenFilter = "Wave(*.wav)|*.wav|全て(*.*)|*.*||";
 inline constexpr const char* kConfirmSuffix = "をAUファイルに変換します";
@@ -77,7 +74,7 @@ inline constexpr const char* kConfirmSuffix = "をAUファイルに変換しま�
 // Japanese title of the open dialog.
 inline constexpr const char* kOpenDialogTitle = "ファイルを開く";
 
-// Version dialog 100.
+// The version dialog.
 inline constexpr const char* kAboutCaption = "Kelmoroのﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* kAboutVersion = "Kelmoro Version 2.1";
 inline constexpr const char* kAboutNotice = "WAV を Sun AU に変換します";

@@ -47,17 +47,5 @@ TEST(CommandLine, ParsesLikeTheFramework) {
     }
 }
 
-TEST(CommandLine, PrintToTakesPrinterDriverAndPort) {
-    const CCommandLineInfo info = ParseCommandLine({"-pt", "a.wav", "lp", "drv", "port"});
-    EXPECT_EQ(info.printerName, "lp");
-    EXPECT_EQ(info.driverName, "drv");
-    EXPECT_EQ(info.portName, "port");
-}
-
-TEST(CommandLine, EmbeddingAndAutomationAreFlags) {
-    EXPECT_TRUE(ParseCommandLine({"-embedding"}).runEmbedded);
-    EXPECT_TRUE(ParseCommandLine({"-Automation"}).runAutomated);
-}
-
 }  // namespace
 }  // namespace kelmoro

@@ -14,7 +14,7 @@ KELMORO_CLI = os.environ.get("KELMORO_CLI", "kelmoro-cli")
 MAKE_WAV = os.environ.get("MAKE_WAV", "tools/make_wav.py")
 SCREENSHOTS = os.environ.get("KELMORO_SCREENSHOTS", "")
 
-# Template 131: the dialog is 228 dialog units wide, its bar spans 6 to 221.
+# The progress dialog is 228 dialog units wide, its bar spans 6 to 221.
 DIALOG_DU_WIDTH = 228
 BAR_DU_LEFT = 6
 BAR_DU_RIGHT = 221

@@ -281,13 +281,27 @@ class MainWindowTest(GuiTestCase):
         def settled_change():
             return first_changed_row(self.frame_capture(frame)[2])
 
+        def bottom_is_plain(pixels):
+            """The frame's lowest 20 rows inside its edges are one colour:
+            the status bar (text and pane borders) is not there."""
+            first = pixels[((height - 20) * width + 2) * 3:((height - 20) * width + 2) * 3 + 3]
+            for row in range(height - 20, height - 2):
+                for column in range(2, width - 2):
+                    i = (row * width + column) * 3
+                    if pixels[i:i + 3] != first:
+                        return False
+            return True
+
+        self.assertFalse(bottom_is_plain(shown))
+
         # The toolbar goes: the picture changes from just under the menu bar.
         toggle("t", VIEW_MENU)
         row = wait_for(settled_change, what="the toolbar hidden")
         self.assertLess(row, 90)
         # The status bar goes: the check marks follow.
         toggle("s", ("menu", "表示(&V)", "ﾂｰﾙ ﾊﾞｰ(&T) [ ]", "ｽﾃｰﾀｽ ﾊﾞｰ(&S) [x]"))
-        wait_for(lambda: self.answer_lines() == [] and True, what="")
+        wait_for(lambda: bottom_is_plain(self.frame_capture(frame)[2]),
+                 what="the status bar hidden")
         toggle("t", ("menu", "表示(&V)", "ﾂｰﾙ ﾊﾞｰ(&T) [ ]", "ｽﾃｰﾀｽ ﾊﾞｰ(&S) [ ]"))
         # With the toolbar back, only the bottom differs: the status bar.
         row = wait_for(lambda: (lambda r: r if r is not None and r > height - 60 else None)(
