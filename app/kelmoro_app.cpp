@@ -5,13 +5,14 @@
 #include <wx/fileconf.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/stdpaths.h>
 
 #include "about_dlg.h"
 #include "convert_dlg.h"
 #include "doc_template.h"
-#include "file_drop_target.h"
 #include "engine/convert_context.h"
+#include "file_drop_target.h"
 #include "kelmoro_doc.h"
 #include "kelmoro_view.h"
 #include "main_frame.h"
@@ -96,10 +97,23 @@ void CKelmoroApp::SetRegistryKey(const char* key) {
     // written unless a setting changes.
     SetVendorName(U8(key));
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
-    wxFileName file(wxStandardPaths::Get().GetUserConfigDir(), U8(res::kSettingsName) + ".conf");
-    file.AppendDir(U8(key));
-    delete wxConfigBase::Set(new wxFileConfig(U8(res::kSettingsName), U8(key), file.GetFullPath(),
-                                              wxEmptyString, wxCONFIG_USE_LOCAL_FILE));
+    m_settingsFile.Assign(wxStandardPaths::Get().GetUserConfigDir(),
+                          U8(res::kSettingsName) + ".conf");
+    m_settingsFile.AppendDir(U8(key));
+    delete wxConfigBase::Set(new wxFileConfig(U8(res::kSettingsName), U8(key),
+                                              m_settingsFile.GetFullPath(), wxEmptyString,
+                                              wxCONFIG_USE_LOCAL_FILE));
+}
+
+void CKelmoroApp::WriteSetting(const wxString& key, const wxString& value) {
+    // Written at once, so a later crash or kill does not lose it. The
+    // settings folder may not exist yet; a settings file that cannot be
+    // written costs only the remembered value, so it is not reported.
+    wxLogNull quiet;
+    wxFileName::Mkdir(m_settingsFile.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    wxConfigBase* config = wxConfigBase::Get();
+    config->Write(key, value);
+    config->Flush();
 }
 
 void CKelmoroApp::LoadStdProfileSettings(int recentFiles) {
@@ -169,12 +183,23 @@ std::string CKelmoroApp::ChooseFileToOpen() {
     const wxString filter = ChooserFilter(U8(res::kOpenFilter));
     // The default extension "wav" has nothing to do here: the GTK chooser
     // returns only files that exist.
+    // It opens in the folder last chosen from, while that still exists.
+    wxConfigBase* config = wxConfigBase::Get();
+    wxString folder = config->Read(U8(res::kOpenFolderSetting), wxString());
+    if (!wxFileName::DirExists(folder)) folder.clear();
     auto* dialog =
-        new wxFileDialog(GetTopWindow(), U8(res::kOpenDialogTitle), wxEmptyString,
+        new wxFileDialog(GetTopWindow(), U8(res::kOpenDialogTitle), folder,
                          U8(res::kOpenInitialName), filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     std::string path;
-    if (dialog->ShowModal() == wxID_OK) path = PathBytes(dialog->GetPath());
+    wxString chosenFolder;
+    if (dialog->ShowModal() == wxID_OK) {
+        path = PathBytes(dialog->GetPath());
+        chosenFolder = wxFileName(dialog->GetPath()).GetPath();
+    }
     dialog->Destroy();
+    if (!path.empty() && !chosenFolder.empty() && chosenFolder != folder) {
+        WriteSetting(U8(res::kOpenFolderSetting), chosenFolder);
+    }
     return path;
 }
 

@@ -7,6 +7,7 @@
 #include <wx/app.h>
 #include <wx/docview.h>
 #include <wx/filehistory.h>
+#include <wx/filename.h>
 
 #include <deque>
 #include <memory>
@@ -37,6 +38,7 @@ private:
     // The framework's settings, kept under the registry key name.
     void SetRegistryKey(const char* key);
     void LoadStdProfileSettings(int recentFiles);
+    void WriteSetting(const wxString& key, const wxString& value);
     // Runs the parsed shell command; new-file makes document, frame and view.
     bool ProcessShellCommand(const CCommandLineInfo& info);
 
@@ -59,6 +61,7 @@ private:
     int m_exitCode = 1;
     std::unique_ptr<wxDocManager> m_docManager;
     std::unique_ptr<wxFileHistory> m_recentFiles;
+    wxFileName m_settingsFile;
     std::deque<std::string> m_droppedFiles;
     bool m_openingDroppedFiles = false;
 

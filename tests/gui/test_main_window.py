@@ -182,10 +182,36 @@ class MainWindowTest(GuiTestCase):
         self.open_menu("alt+f", FILE_MENU)
         self.session.key("x")
         self.assertEqual(self.finish(self.proc), 0)
-        # Neither the conversion nor the exit touched the list.
+        # Neither the conversion nor the exit touched the list; the chooser's
+        # folder is all that was added.
         with open(settings) as current:
-            self.assertEqual(current.read(), "[Recent File List]\nfile1=/music/old.wav\n")
+            self.assertEqual(current.read(), "[Recent File List]\nfile1=/music/old.wav\n"
+                             f"[Settings]\nOpenFolder={self.dir}\n")
         self.assertEqual(os.listdir(folder), ["Kelmoro.conf"])
+
+    def test_file_chooser_opens_in_the_folder_last_chosen_from(self):
+        folder = os.path.join(self.dir, "録音 chosen")
+        os.makedirs(folder)
+        first = make_wav(os.path.join(folder, "first.wav"), seconds=1)
+        second = make_wav(os.path.join(folder, "second.wav"), seconds=1)
+        self.proc, frame = self.start_main()
+        self.choose_file(first)
+        self.wait_box(self.proc, 1)
+        self.session.key("Escape")
+        wait_for(lambda: len(self.answer_lines()) == 1, what="the confirmation answered")
+        self.open_menu("alt+f", FILE_MENU)
+        self.session.key("x")
+        self.assertEqual(self.finish(self.proc), 0)
+        # Started again (in another folder): a bare name typed into the
+        # chooser is taken from the remembered folder.
+        os.remove(self.session.trace)
+        self.proc, frame = self.start_main()
+        self.choose_file("second.wav")
+        self.wait_box(self.proc, 1)
+        self.assertEqual(self.box_lines(), [("box", "confirmation", "Kelmoro", second + CONFIRM)])
+        self.session.key("Escape")
+        wait_for(lambda: len(self.answer_lines()) == 1, what="the confirmation answered")
+        self.assert_alive_with_only_main()
 
     def test_nothing_is_written_to_the_settings_by_a_plain_run(self):
         self.proc, frame = self.start_main()
