@@ -25,6 +25,12 @@ endforeach()
 install(FILES ${KELMORO_RES_DIR}/kelmoro.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+# The README with its screenshots: the program's Help menu opens it as the
+# project's home page (there is no web site).
+install(FILES ${KELMORO_PACKAGING_DIR}/../README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kelmoro)
+file(GLOB KELMORO_README_PICTURES ${KELMORO_PACKAGING_DIR}/../docs/*.png)
+install(FILES ${KELMORO_README_PICTURES} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kelmoro/docs)
+
 # Manual pages go in gzip-compressed, without a time stamp (gzip -n), so a
 # rebuild gives identical files, as Debian packages expect.
 find_program(KELMORO_GZIP gzip)

@@ -83,7 +83,10 @@ inline constexpr const char* kAboutNotice = "WAV を Sun AU に変換します";
 inline constexpr const char* kAboutOk = "OK";
 
 // Author's home page.
-inline constexpr const char* kAuthorHomePage = "https://kelmoro.example.org/";
+// The project has no web site: its page is the README, installed with the
+// program under this path beside bin/ (in the installed prefix).
+inline constexpr const char* kAuthorHomePage = "share/doc/kelmoro/README.md";
+inline constexpr const char* kNoBrowser = "Web ﾌﾞﾗｳｻﾞを起動できません。%s を開いてください。";
 
 // Message-box buttons as a Japanese system labels them.
 inline constexpr const char* kButtonOk = "OK";

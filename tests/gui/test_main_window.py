@@ -6,7 +6,8 @@ import subprocess
 import time
 import unittest
 
-from gui_support import GuiTestCase, capture_screen, keep_screenshot, make_wav, read_ppm, wait_for
+from gui_support import (KELMORO, GuiTestCase, capture_screen, keep_screenshot, make_wav, read_ppm,
+                         wait_for)
 
 MAIN = "Vantrel"
 CHOOSER = "ファイルを開く"
@@ -18,7 +19,10 @@ HELP_MODE = "ﾍﾙﾌﾟを使用するｵﾌﾞｼﾞｪｸﾄを選択"
 OPEN_PROMPT = "既存のﾌｧｲﾙを開く"
 EXIT_PROMPT = "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示"
 NO_HELP = "ﾍﾙﾌﾟ ﾌｧｲﾙはｲﾝｽﾄｰﾙされていません。Kelmoro にはﾍﾙﾌﾟがありません。"
-HOME_PAGE = "https://kelmoro.example.org/"
+# The installed README, beside the program's bin/.
+HOME_PAGE = "file://" + os.path.dirname(os.path.dirname(os.path.realpath(KELMORO))) + \
+    "/share/doc/kelmoro/README.md"
+NO_BROWSER = "Web ﾌﾞﾗｳｻﾞを起動できません。" + HOME_PAGE + " を開いてください。"
 
 # Menu 128, byte for byte, as the trace reports each popup when it opens.
 FILE_MENU = ("menu", "ﾌｧｲﾙ(&F)", "Wavファイルを開く(&O)...\\tCtrl+O", "-", "Kelmoro 終了(&X)")
@@ -597,15 +601,18 @@ class MainWindowTest(GuiTestCase):
         self.assert_alive_with_only_main()
         self.assertEqual(self.box_lines(), [])
 
-    def test_author_home_page_failing_reports_nothing(self):
+    def test_author_home_page_failing_says_no_browser_started(self):
         env, record = self.fake_browser(1)
         self.proc, frame = self.start_main(extra_env=env)
         self.open_menu("alt+h", HELP_MENU)
         self.session.key("Up", "Return")
         wait_for(lambda: os.path.exists(record), what="the browser tried")
-        time.sleep(0.8)
+        box = self.wait_box(self.proc, 1)
+        self.assertEqual(self.box_lines(), [("box", "error", "Kelmoro", NO_BROWSER)])
+        keep_screenshot(self.session, "no-browser.png", [box])
+        self.session.key("Return")
+        wait_for(lambda: len(self.answer_lines()) == 1, what="the box answered")
         self.assert_alive_with_only_main()
-        self.assertEqual(self.box_lines(), [])
 
 
 if __name__ == "__main__":
