@@ -9,6 +9,10 @@ set(KELMORO_RES_DIR ${CMAKE_CURRENT_LIST_DIR}/../res)
 install(FILES ${KELMORO_PACKAGING_DIR}/kelmoro.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
+# What software centres list (AppStream), beside the menu entry it names.
+install(FILES ${KELMORO_PACKAGING_DIR}/kelmoro.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
 # The theme looks the icon up by name ("Icon=kelmoro"), one file per size.
 set(KELMORO_ICON_FILES_16 kelmoro-16.png)
 set(KELMORO_ICON_FILES_32 kelmoro.png)
