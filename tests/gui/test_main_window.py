@@ -1,6 +1,7 @@
 """The main window, its menu commands and its start-up road, in a
 real window under Xvfb and openbox, driven with xdotool."""
 import os
+import re
 import stat
 import subprocess
 import time
@@ -142,6 +143,13 @@ class MainWindowTest(GuiTestCase):
         time.sleep(0.3)
         keep_screenshot(self.session, "main-window.png", [frame])
         self.assertEqual(self.box_lines(), [])
+
+    def test_window_carries_the_application_icon_at_every_size(self):
+        self.proc, frame = self.start_main()
+        self.assertIn(frame, self.session.windows(self.proc.pid))
+        icons = self.session.run(["xprop", "-len", "1000000", "-id", str(frame), "_NET_WM_ICON"])
+        sizes = sorted(set(int(size) for size in re.findall(r"Icon \((\d+) x \1\)", icons)))
+        self.assertEqual(sizes, [16, 32, 48, 64, 128, 256])
 
     def test_shell_option_without_file_goes_on_to_the_main_window(self):
         for option in ("-p", "-dde", "-embedding"):
