@@ -9,13 +9,14 @@
 #include "images.h"
 #include "res/resource.h"
 #include "res/strings.h"
+#include "window_placement.h"
 #include "wx_text.h"
 
 namespace kelmoro {
 
 CAboutDlg::CAboutDlg(wxWindow* parent) {
-    Create(parent, res::IDD_ABOUTBOX, U8(res::kAboutCaption), wxDefaultPosition, wxDefaultSize,
-           wxDEFAULT_DIALOG_STYLE);
+    Create(parent != nullptr ? parent : DefaultOwner(), res::IDD_ABOUTBOX, U8(res::kAboutCaption),
+           wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE);
     wxFont font(wxFontInfo(res::kFormFontPoints).FaceName(res::kDialogFontFace));
     if (font.IsOk()) SetFont(font);
     const DialogUnits units(*this);
@@ -35,7 +36,7 @@ CAboutDlg::CAboutDlg(wxWindow* parent) {
 
     SetClientSize(size(235, 55));
     SetIcons(AppIcons());
-    Centre();
+    PlaceInWorkArea(this);  // over the main window
 }
 
 }  // namespace kelmoro

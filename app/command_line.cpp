@@ -24,8 +24,11 @@ void ParseFlag(CCommandLineInfo& info, const std::string& flag) {
 }
 
 void ParseNotFlag(CCommandLineInfo& info, const std::string& argument) {
-    // Later arguments (the printer, driver and port of "-pt") are not used.
+    // After "-pt" the arguments that follow the file name the printer,
+    // driver and port, which are not used; otherwise each is a file.
+    if (info.shellCommand == CCommandLineInfo::FilePrintTo && !info.fileNames.empty()) return;
     if (info.fileName.empty()) info.fileName = argument;
+    info.fileNames.push_back(argument);
 }
 
 }  // namespace

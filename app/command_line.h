@@ -1,6 +1,7 @@
 // The framework's command-line record and parser, adapted to this
 // platform: an argument that begins with "-" is a shell option, "--" ends the
-// options, and the first other argument is the file name, kept byte for byte.
+// options, and the other arguments are file names, kept byte for byte; the
+// first is the file name of the framework's record.
 // Unknown options are ignored, as the framework ignores unknown flags.
 #pragma once
 
@@ -15,7 +16,8 @@ struct CCommandLineInfo {
     enum ShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppUnregister };
 
     ShellCommand shellCommand = FileNew;
-    std::string fileName;
+    std::string fileName;                // the first file name
+    std::vector<std::string> fileNames;  // every file name, in order
 };
 
 // Parses arguments (without the program name) as the document framework

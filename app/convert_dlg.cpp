@@ -17,6 +17,7 @@
 #include "message_box.h"
 #include "res/resource.h"
 #include "res/strings.h"
+#include "window_placement.h"
 #include "wx_text.h"
 
 namespace kelmoro {
@@ -38,8 +39,11 @@ CConvertDlg::CConvertDlg(wxWindow* parent) : m_timer(this, res::kConvertTimerId)
 // Template 131, in dialog units of its font.
 
 void CConvertDlg::CreateFromTemplate(wxWindow* parent) {
-    Create(parent, res::IDD_CONVERT, U8(res::kConvertDesignCaption), wxDefaultPosition,
-           wxDefaultSize, wxDEFAULT_DIALOG_STYLE);
+    // No parent given: the default owner, so the dialog opens over the main
+    // window when there is one.
+    Create(parent != nullptr ? parent : DefaultOwner(), res::IDD_CONVERT,
+           U8(res::kConvertDesignCaption), wxDefaultPosition, wxDefaultSize,
+           wxDEFAULT_DIALOG_STYLE);
     wxFont font(wxFontInfo(res::kConvertFontPoints).FaceName(res::kDialogFontFace));
     if (font.IsOk()) SetFont(font);
     const DialogUnits units(*this);
@@ -55,7 +59,7 @@ void CConvertDlg::CreateFromTemplate(wxWindow* parent) {
 
     SetClientSize(size(228, 58));
     SetIcons(AppIcons());
-    Centre();
+    PlaceInWorkArea(this);
 }
 
 void CConvertDlg::DoDataExchange() {

@@ -65,16 +65,19 @@ bool CKelmoroApp::InitInstance() {
     new CSingleDocTemplate(m_docManager.get(), wxCLASSINFO(CKelmoroDoc), wxCLASSINFO(CMainFrame),
                            wxCLASSINFO(CKelmoroView));
 
-    // A file name on the command line (parsed in main) is converted in the
-    // dialog, and the program ends without a main window.
-    if (m_cmdInfo.shellCommand > CCommandLineInfo::FileNew) {
-        CConvertDlg dlg(nullptr);
-        if (!m_cmdInfo.fileName.empty()) {
-            SetInputPath(m_cmdInfo.fileName);
+    // File names on the command line (parsed in main) are converted in the
+    // dialog, one after the other, each with its own boxes, and the program
+    // ends without a main window: status 0 only if every file was converted.
+    if (m_cmdInfo.shellCommand > CCommandLineInfo::FileNew && !m_cmdInfo.fileNames.empty()) {
+        bool allConverted = true;
+        for (const std::string& fileName : m_cmdInfo.fileNames) {
+            CConvertDlg dlg(nullptr);
+            SetInputPath(fileName);
             dlg.DoModal();
-            m_exitCode = dlg.Converted() ? 0 : 1;
-            return false;
+            allConverted = dlg.Converted() && allConverted;
         }
+        m_exitCode = allConverted ? 0 : 1;
+        return false;
     }
 
     // No file: the new-file command makes document, frame and view.

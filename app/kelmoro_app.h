@@ -1,6 +1,6 @@
 // CKelmoroApp: the application object. InitInstance chooses
-// between the program's two roads: with a file name on the command line it
-// converts that file in the progress dialog and ends; without one it opens
+// between the program's two roads: with file names on the command line it
+// converts each in turn in the progress dialog and ends; without one it opens
 // the main window and waits for commands.
 #pragma once
 
@@ -25,7 +25,7 @@ public:
     // The parsed command line; main() hands it over before OnInit.
     void SetCommandLineInfo(const CCommandLineInfo& info) { m_cmdInfo = info; }
     // Exit status when InitInstance ended the program (the command-line road):
-    // 0 when the AU file was written, 1 otherwise.
+    // 0 when every AU file was written, 1 otherwise.
     int CommandLineExitCode() const { return m_exitCode; }
 
     bool OnInit() override;

@@ -59,6 +59,7 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
     // A help request from a window (wxHelpEvent is a command event).
     EVT_COMMAND(wxID_ANY, wxEVT_HELP, CMainFrame::OnHelp)
     EVT_IDLE(CMainFrame::OnIdle)
+    EVT_ACTIVATE(CMainFrame::OnActivate)
     EVT_MENU_OPEN(CMainFrame::OnMenuOpen)
     EVT_MENU_CLOSE(CMainFrame::OnMenuClose)
 wxEND_EVENT_TABLE()
@@ -259,6 +260,23 @@ void CMainFrame::OnIdle(wxIdleEvent& event) {
     event.Skip();
 }
 
+void CMainFrame::OnActivate(wxActivateEvent& event) {
+    event.Skip();
+    // Back from a modal dialog or box, GTK leaves the focus nowhere; the
+    // frame's accelerators reach it only through a focused window.
+    if (event.GetActive()) CallAfter([this] { KeepFocusInFrame(); });
+}
+
+void CMainFrame::KeepFocusInFrame() {
+    if (m_viewWindow == nullptr || !IsActive()) return;
+    wxWindow* focus = FindFocus();
+    if (focus != nullptr && focus != this && focus->IsShownOnScreen() &&
+        wxGetTopLevelParent(focus) == this) {
+        return;  // a shown window of the frame has it
+    }
+    m_viewWindow->SetFocus();
+}
+
 void CMainFrame::OnToolBarMotion(wxMouseEvent& event) {
     event.Skip();
     wxAuiToolBarItem* item = m_wndToolBar->FindToolByPosition(event.GetX(), event.GetY());
@@ -327,6 +345,7 @@ void CMainFrame::OnViewToolBar(wxCommandEvent&) {
     wxAuiPaneInfo& pane = m_manager.GetPane(m_wndToolBar);
     pane.Show(!pane.IsShown());
     m_manager.Update();
+    KeepFocusInFrame();  // the hidden toolbar may have held it
 }
 
 void CMainFrame::OnUpdateViewToolBar(wxUpdateUIEvent& event) {

@@ -49,6 +49,10 @@ private:
     void UpdateIndicators();
 
     void OnIdle(wxIdleEvent& event);
+    void OnActivate(wxActivateEvent& event);
+    // Gives the keyboard focus to the view when no window of the frame has
+    // it, so that the accelerators keep working.
+    void KeepFocusInFrame();
     void OnViewToolBar(wxCommandEvent& event);
     void OnUpdateViewToolBar(wxUpdateUIEvent& event);
     void OnViewStatusBar(wxCommandEvent& event);

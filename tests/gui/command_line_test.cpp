@@ -15,6 +15,8 @@ struct Case {
     std::vector<std::string> arguments;
     CCommandLineInfo::ShellCommand command;
     std::string fileName;
+    // Every file name, when more than the one above.
+    std::vector<std::string> fileNames = {};
 };
 
 TEST(CommandLine, ParsesLikeTheFramework) {
@@ -24,7 +26,14 @@ TEST(CommandLine, ParsesLikeTheFramework) {
         Case{{"C:\\a\\b.wav"}, CCommandLineInfo::FileOpen, "C:\\a\\b.wav"},
         Case{{"/x/音声 Ｔ.WAV"}, CCommandLineInfo::FileOpen, "/x/音声 Ｔ.WAV"},
         Case{{"\x83\x5c.wav"}, CCommandLineInfo::FileOpen, "\x83\x5c.wav"},  // Shift-JIS bytes
-        Case{{"first.wav", "second.wav"}, CCommandLineInfo::FileOpen, "first.wav"},
+        Case{{"first.wav", "second.wav"},
+             CCommandLineInfo::FileOpen,
+             "first.wav",
+             {"first.wav", "second.wav"}},
+        Case{{"a.wav", "--", "-b.wav", "c.wav"},
+             CCommandLineInfo::FileOpen,
+             "a.wav",
+             {"a.wav", "-b.wav", "c.wav"}},
         Case{{"-p"}, CCommandLineInfo::FilePrint, ""},
         Case{{"-P", "a.wav"}, CCommandLineInfo::FilePrint, "a.wav"},
         Case{{"-pt", "a.wav", "printer"}, CCommandLineInfo::FilePrintTo, "a.wav"},
@@ -44,6 +53,9 @@ TEST(CommandLine, ParsesLikeTheFramework) {
         const CCommandLineInfo info = ParseCommandLine(c.arguments);
         EXPECT_EQ(info.shellCommand, c.command) << label;
         EXPECT_EQ(info.fileName, c.fileName) << label;
+        std::vector<std::string> fileNames = c.fileNames;
+        if (fileNames.empty() && !c.fileName.empty()) fileNames = {c.fileName};
+        EXPECT_EQ(info.fileNames, fileNames) << label;
     }
 }
 

@@ -77,9 +77,10 @@ def bar_fraction(session, window, capture):
 
 class GuiTestCase(unittest.TestCase):
     """Each test gets its own X session and a scratch folder."""
+    SCREEN = (1024, 768)
 
     def setUp(self):
-        self.session = XSession()
+        self.session = XSession(*self.SCREEN)
         self.addCleanup(self.session.close)
         self.dir = tempfile.mkdtemp(prefix="kelmoro-files-")
         self.addCleanup(subprocess.run, ["rm", "-rf", self.dir])
@@ -100,6 +101,17 @@ class GuiTestCase(unittest.TestCase):
 
     def answer_lines(self):
         return [line for line in self.session.boxes() if line[0] == "answer"]
+
+    def assert_on_screen(self, window, within=None):
+        """The window's inside lies wholly on the screen (or inside the
+        given (x, y, width, height)); returns its geometry."""
+        x, y, width, height = geometry = self.session.geometry(window)
+        left, top, area_width, area_height = within or (0, 0, *self.SCREEN)
+        self.assertGreaterEqual(x, left, geometry)
+        self.assertGreaterEqual(y, top, geometry)
+        self.assertLessEqual(x + width, left + area_width, geometry)
+        self.assertLessEqual(y + height, top + area_height, geometry)
+        return geometry
 
     def wait_box(self, proc, count=1, timeout=60):
         """Waits for the count-th traced box and its window on the screen."""

@@ -622,6 +622,87 @@ class MainWindowTest(GuiTestCase):
         wait_for(lambda: len(self.answer_lines()) == 1, what="the box answered")
         self.assert_alive_with_only_main()
 
+    def convert_from_open(self, seconds):
+        """File › Open, OK in the confirmation box; returns the progress
+        dialog and the path."""
+        count = len(self.box_lines()) + 1
+        source = make_wav(os.path.join(self.dir, f"Take{count}.wav"), seconds=seconds)
+        self.choose_file(source)
+        self.wait_box(self.proc, count)
+        self.session.key("Return")
+        return self.session.wait_window(self.proc.pid, source), source
+
+    def test_accelerators_work_after_a_conversion_and_without_the_toolbar(self):
+        self.proc, frame = self.start_main()
+
+        def after_conversion():
+            self.convert_from_open(seconds=1)
+            count = len(self.box_lines()) + 1
+            self.wait_box(self.proc, count)  # the success box
+            self.session.key("Return")
+            wait_for(lambda: len(self.answer_lines()) == count, what="the success box answered")
+
+        def toolbar_off():
+            self.open_menu("alt+v", VIEW_MENU)
+            self.session.key("t")
+
+        for situation in (after_conversion, toolbar_off):
+            with self.subTest(situation.__name__):
+                situation()
+                self.assert_alive_with_only_main()
+                # F1: the no-help box, on the screen.
+                self.wait_frame_active()
+                boxes = len(self.box_lines())
+                self.session.key("F1")
+                box = self.wait_box(self.proc, boxes + 1, timeout=5)
+                self.assertEqual(self.box_lines()[-1], ("box", "plain", "Kelmoro", NO_HELP))
+                self.assert_on_screen(box)
+                self.session.key("Return")
+                wait_for(lambda: len(self.answer_lines()) == boxes + 1, what="answered")
+                # Shift+F1: help mode, left with Escape.
+                self.wait_frame_active()
+                modes = self.session.boxes().count(("helpmode", "on"))
+                self.session.key("shift+F1")
+                wait_for(lambda: self.session.boxes().count(("helpmode", "on")) > modes,
+                         timeout=5, what="help mode")
+                self.session.key("Escape")
+                wait_for(lambda: self.session.boxes().count(("helpmode", "off")) > modes,
+                         timeout=5, what="help mode left")
+        # Ctrl+N: a new document in the same frame, without the toolbar.
+        self.wait_frame_active()
+        self.session.key("ctrl+n")
+        wait_for(lambda: self.session.window_name(frame) == "無題 - Kelmoro", timeout=5,
+                 what="the new document's title")
+
+    def test_dialogs_open_centred_on_the_main_window(self):
+        self.proc, frame = self.start_main()
+        self.session.run(["xdotool", "windowmove", str(frame), "0", "0"])
+        wait_for(lambda: self.session.geometry(frame)[0] < 40, what="the frame moved")
+        self.wait_frame_active()
+
+        def centre(window):
+            x, y, width, height = self.session.geometry(window)
+            return x + width / 2, y + height / 2
+
+        def assert_centred_on_frame(window):
+            self.assert_on_screen(window)
+            (fx, fy), (dx, dy) = centre(frame), centre(window)
+            # The title bar the window manager adds shifts a window down a little.
+            self.assertLess(abs(fx - dx), 30, (centre(frame), centre(window)))
+            self.assertLess(abs(fy - dy), 30, (centre(frame), centre(window)))
+
+        self.open_menu("alt+h", HELP_MENU)
+        self.session.key("a")
+        about = self.session.wait_window(self.proc.pid, ABOUT)
+        assert_centred_on_frame(about)
+        self.session.key("Return")
+        wait_for(lambda: about not in self.session.windows(self.proc.pid), what="about closed")
+        dialog, _ = self.convert_from_open(seconds=3)
+        assert_centred_on_frame(dialog)
+        self.wait_box(self.proc, len(self.box_lines()) + 1)
+        self.session.key("Return")
+        self.assert_alive_with_only_main()
+
 
 if __name__ == "__main__":
     unittest.main()

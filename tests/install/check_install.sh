@@ -52,7 +52,7 @@ else
   fi
   entry() { sed -n "s/^$1=//p" "$desktop" | head -n 1; }
   exec_line=$(entry Exec)
-  [[ $exec_line == "kelmoro %f" ]] || fail "Exec is '$exec_line'"
+  [[ $exec_line == "kelmoro %F" ]] || fail "Exec is '$exec_line'"
   if ((expect_app)) && [[ ! -x $prefix/bin/${exec_line%% *} ]]; then
     fail "Exec names '${exec_line%% *}', which is not in bin/"
   fi

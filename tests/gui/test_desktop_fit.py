@@ -1,0 +1,79 @@
+"""Boxes that fit the screen and command lines with several files, in a
+real window under Xvfb and openbox, driven with xdotool."""
+import os
+import time
+import unittest
+
+from gui_support import GuiTestCase, keep_screenshot, make_wav, wait_for
+
+SUCCESS = "  AUファイルに変換成功"
+CANNOT_OPEN = " ファイルを開けません"
+
+
+class FitTest(GuiTestCase):
+    SCREEN = (1280, 800)
+
+    def long_folder(self):
+        """Three nested folders of 90 characters each, without a blank."""
+        folder = self.dir
+        for letter in "abc":
+            folder = os.path.join(folder, letter * 30 + "_LongFolderName" + letter * 45)
+        os.makedirs(folder)
+        return folder
+
+    def test_long_path_boxes_wrap_and_fit_the_screen(self):
+        folder = self.long_folder()
+        cases = [
+            ("success", make_wav(os.path.join(folder, "Voice.wav"), seconds=1), "plain", SUCCESS),
+            ("error", os.path.join(folder, "Missing.wav"), "error", CANNOT_OPEN),
+        ]
+        for name, source, style, suffix in cases:
+            with self.subTest(name):
+                self.session.run(["truncate", "-s", "0", self.session.trace])
+                proc = self.start(source)
+                # No owner on a command-line start: the dialog is centred on the screen.
+                dialog = self.session.wait_window(proc.pid, source)
+                x, y, width, height = self.assert_on_screen(dialog)
+                self.assertLess(abs(x + width / 2 - self.SCREEN[0] / 2), 30)
+                box = self.wait_box(proc)
+                self.assertEqual(self.box_lines(), [("box", style, "Kelmoro", source + suffix)])
+                time.sleep(0.3)  # laid out
+                x, y, width, height = self.assert_on_screen(box)
+                # About two thirds of the screen at most, and several lines high.
+                self.assertLessEqual(width, self.SCREEN[0] * 0.7)
+                self.assertGreater(height, 120)
+                if name == "success":
+                    keep_screenshot(self.session, "long-path-wrapped.png", [box])
+                self.session.key("Return")
+                self.finish(proc)
+
+    def test_several_files_convert_in_turn(self):
+        first = make_wav(os.path.join(self.dir, "First.wav"), seconds=1)
+        second = make_wav(os.path.join(self.dir, "Second.wav"), seconds=1)
+        missing = os.path.join(self.dir, "Missing.wav")
+        cases = [
+            ("all converted", [first, second], [SUCCESS, SUCCESS], 0),
+            ("one missing", [first, missing, second], [SUCCESS, CANNOT_OPEN, SUCCESS], 1),
+        ]
+        for name, sources, suffixes, status in cases:
+            with self.subTest(name):
+                self.session.run(["truncate", "-s", "0", self.session.trace])
+                for au in ("first.au", "second.au"):
+                    if os.path.exists(os.path.join(self.dir, au)):
+                        os.remove(os.path.join(self.dir, au))
+                proc = self.start(*sources)
+                for count, source in enumerate(sources, 1):
+                    dialog = self.session.wait_window(proc.pid, source, timeout=20)
+                    self.assert_on_screen(dialog)
+                    self.wait_box(proc, count)
+                    self.assertEqual(self.box_lines()[-1][3], source + suffixes[count - 1])
+                    self.session.key("Return")
+                    wait_for(lambda: len(self.answer_lines()) == count, what="box answered")
+                self.assertEqual(self.finish(proc), status)
+                self.assertEqual(len(self.box_lines()), len(sources))
+                self.assertTrue(os.path.isfile(os.path.join(self.dir, "first.au")))
+                self.assertTrue(os.path.isfile(os.path.join(self.dir, "second.au")))
+
+
+if __name__ == "__main__":
+    unittest.main()
