@@ -6,6 +6,7 @@
 #include <wx/mstream.h>
 
 #include <cstring>
+#include <string>
 
 #include "wx_text.h"
 
@@ -54,11 +55,6 @@ wxBitmap Placeholder(int width, int height, const wxString& label) {
     return bitmap;
 }
 
-wxBitmap IconOf(const char* name32, const char* name16, int size, const char* label) {
-    wxBitmap bitmap = Embedded(size >= 32 ? name32 : name16, size, size);
-    return bitmap.IsOk() ? bitmap : Placeholder(size, size, label);
-}
-
 }  // namespace
 
 wxBitmap BannerBitmap() {
@@ -89,12 +85,18 @@ wxBitmap ToolbarButton(int index) {
 }
 
 wxBitmap AppIconBitmap(int size) {
-    return IconOf("kelmoro.png", "kelmoro-16.png", size, "K");
+    // kelmoro.png is the 32 x 32 picture; every other size has its own file.
+    const std::string name =
+        size == 32 ? "kelmoro.png" : "kelmoro-" + std::to_string(size) + ".png";
+    wxBitmap bitmap = Embedded(name.c_str(), size, size);
+    return bitmap.IsOk() ? bitmap : Placeholder(size, size, "K");
 }
 
 wxIconBundle AppIcons() {
+    // Every size res/ has, so that docks and switchers that read the
+    // window's own icons need not scale a small one up.
     wxIconBundle icons;
-    for (int size : {16, 32}) {
+    for (int size : kAppIconSizes) {
         wxIcon icon;
         icon.CopyFromBitmap(AppIconBitmap(size));
         icons.AddIcon(icon);

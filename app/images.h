@@ -1,7 +1,6 @@
 // The program's pictures, embedded at build time from the PNG files in res/
-// (banner.png 561x70, toolbar.png 48x15, kelmoro.png 32x32 and
-// kelmoro-16.png 16x16 for the application icon, document.png 32x32 and
-// document-16.png 16x16 for the document icon). A picture whose file was
+// (banner.png 561x70, toolbar.png 48x15, and the application icon:
+// kelmoro.png 32x32, kelmoro-N.png NxN for 16, 48, 64, 128 and 256). A picture whose file was
 // missing when the program was built is replaced by a plain drawn one of the
 // same size, so the program never fails for want of an image.
 #pragma once
@@ -27,8 +26,10 @@ wxBitmap BannerBitmap();
 wxBitmap ToolbarStrip();
 // One 16 x 15 button of the strip (0 open, 1 about, 2 context help).
 wxBitmap ToolbarButton(int index);
-// The application icon at 32 x 32 and 16 x 16.
+// The application icon, at any of kAppIconSizes.
+inline constexpr int kAppIconSizes[] = {16, 32, 48, 64, 128, 256};
 wxBitmap AppIconBitmap(int size);
+// The window icons: the application icon at every one of kAppIconSizes.
 wxIconBundle AppIcons();
 
 }  // namespace kelmoro

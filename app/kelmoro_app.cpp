@@ -5,12 +5,14 @@
 #include <wx/fileconf.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/stdpaths.h>
 
 #include "about_dlg.h"
 #include "convert_dlg.h"
 #include "doc_template.h"
 #include "engine/convert_context.h"
+#include "file_drop_target.h"
 #include "kelmoro_doc.h"
 #include "kelmoro_view.h"
 #include "main_frame.h"
@@ -87,6 +89,9 @@ bool CKelmoroApp::InitInstance() {
     mainWindow->Raise();
     mainWindow->Update();
     mainWindow->SetLabel(U8(res::kMainCaption));
+    // Files dropped on it are opened as if chosen with File > Open.
+    mainWindow->SetDropTarget(new CFileDropTarget(
+        [this](const std::vector<std::string>& paths) { OpenDroppedFiles(paths); }));
     return true;
 }
 
@@ -95,10 +100,23 @@ void CKelmoroApp::SetRegistryKey(const char* key) {
     // written unless a setting changes.
     SetVendorName(U8(key));
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
-    wxFileName file(wxStandardPaths::Get().GetUserConfigDir(), U8(res::kSettingsName) + ".conf");
-    file.AppendDir(U8(key));
-    delete wxConfigBase::Set(new wxFileConfig(U8(res::kSettingsName), U8(key), file.GetFullPath(),
-                                              wxEmptyString, wxCONFIG_USE_LOCAL_FILE));
+    m_settingsFile.Assign(wxStandardPaths::Get().GetUserConfigDir(),
+                          U8(res::kSettingsName) + ".conf");
+    m_settingsFile.AppendDir(U8(key));
+    delete wxConfigBase::Set(new wxFileConfig(U8(res::kSettingsName), U8(key),
+                                              m_settingsFile.GetFullPath(), wxEmptyString,
+                                              wxCONFIG_USE_LOCAL_FILE));
+}
+
+void CKelmoroApp::WriteSetting(const wxString& key, const wxString& value) {
+    // Written at once, so a later crash or kill does not lose it. The
+    // settings folder may not exist yet; a settings file that cannot be
+    // written costs only the remembered value, so it is not reported.
+    wxLogNull quiet;
+    wxFileName::Mkdir(m_settingsFile.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    wxConfigBase* config = wxConfigBase::Get();
+    config->Write(key, value);
+    config->Flush();
 }
 
 void CKelmoroApp::LoadStdProfileSettings(int recentFiles) {
@@ -158,19 +176,37 @@ wxString ChooserFilter(const wxString& resourceFilter) {
 }  // namespace
 
 void CKelmoroApp::OnFileOpen(wxCommandEvent&) {
+    const std::string path = ChooseFileToOpen();
+    if (!path.empty()) ConfirmAndConvert(path);
+}
+
+std::string CKelmoroApp::ChooseFileToOpen() {
     // The filter string of the resource, "Wave(*.wav)|*.wav|全て(*.*)|*.*||",
     // ends in "||"; wx wants it without the empty pair.
     const wxString filter = ChooserFilter(U8(res::kOpenFilter));
     // The default extension "wav" has nothing to do here: the GTK chooser
     // returns only files that exist.
+    // It opens in the folder last chosen from, while that still exists.
+    wxConfigBase* config = wxConfigBase::Get();
+    wxString folder = config->Read(U8(res::kOpenFolderSetting), wxString());
+    if (!wxFileName::DirExists(folder)) folder.clear();
     auto* dialog =
-        new wxFileDialog(GetTopWindow(), U8(res::kOpenDialogTitle), wxEmptyString,
+        new wxFileDialog(GetTopWindow(), U8(res::kOpenDialogTitle), folder,
                          U8(res::kOpenInitialName), filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     std::string path;
-    if (dialog->ShowModal() == wxID_OK) path = PathBytes(dialog->GetPath());
+    wxString chosenFolder;
+    if (dialog->ShowModal() == wxID_OK) {
+        path = PathBytes(dialog->GetPath());
+        chosenFolder = wxFileName(dialog->GetPath()).GetPath();
+    }
     dialog->Destroy();
-    if (path.empty()) return;
+    if (!path.empty() && !chosenFolder.empty() && chosenFolder != folder) {
+        WriteSetting(U8(res::kOpenFolderSetting), chosenFolder);
+    }
+    return path;
+}
 
+void CKelmoroApp::ConfirmAndConvert(const std::string& path) {
     if (KelmoroMessageBox(FromBytes(path) + U8(res::kConfirmSuffix), BoxStyle::kConfirmation) !=
         wxID_OK) {
         return;
@@ -181,6 +217,23 @@ void CKelmoroApp::OnFileOpen(wxCommandEvent&) {
         dlg.DoModal();
     }
     ReactivateMainWindow();
+}
+
+void CKelmoroApp::OpenDroppedFiles(const std::vector<std::string>& paths) {
+    // One file at a time, in the order dropped. Files dropped again while
+    // the boxes of an earlier drop are up wait their turn behind it.
+    m_droppedFiles.insert(m_droppedFiles.end(), paths.begin(), paths.end());
+    if (m_openingDroppedFiles) return;
+    m_openingDroppedFiles = true;
+    // The drop came from another program, which still has the keyboard:
+    // the boxes that follow are for this one.
+    ReactivateMainWindow();
+    while (!m_droppedFiles.empty()) {
+        const std::string path = m_droppedFiles.front();
+        m_droppedFiles.pop_front();
+        ConfirmAndConvert(path);
+    }
+    m_openingDroppedFiles = false;
 }
 
 void CKelmoroApp::ReactivateMainWindow() {

@@ -7,8 +7,12 @@
 #include <wx/app.h>
 #include <wx/docview.h>
 #include <wx/filehistory.h>
+#include <wx/filename.h>
 
+#include <deque>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "command_line.h"
 
@@ -34,12 +38,19 @@ private:
     // The framework's settings, kept under the registry key name.
     void SetRegistryKey(const char* key);
     void LoadStdProfileSettings(int recentFiles);
+    void WriteSetting(const wxString& key, const wxString& value);
     // Runs the parsed shell command; new-file makes document, frame and view.
     bool ProcessShellCommand(const CCommandLineInfo& info);
 
     // The application's commands and the framework's.
     void OnAppAbout(wxCommandEvent& event);
     void OnFileOpen(wxCommandEvent& event);
+    // The road of File > Open, in two halves: the chooser (an empty path
+    // when cancelled), then the confirmation box and the progress dialog,
+    // which dropped files take too.
+    std::string ChooseFileToOpen();
+    void ConfirmAndConvert(const std::string& path);
+    void OpenDroppedFiles(const std::vector<std::string>& paths);
     void OnFileNew(wxCommandEvent& event);
     void OnFrameworkFileOpen(wxCommandEvent& event);
     void OnAppExit(wxCommandEvent& event);
@@ -50,6 +61,9 @@ private:
     int m_exitCode = 1;
     std::unique_ptr<wxDocManager> m_docManager;
     std::unique_ptr<wxFileHistory> m_recentFiles;
+    wxFileName m_settingsFile;
+    std::deque<std::string> m_droppedFiles;
+    bool m_openingDroppedFiles = false;
 
     wxDECLARE_EVENT_TABLE();
 };

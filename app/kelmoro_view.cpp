@@ -2,8 +2,11 @@
 #include "kelmoro_view.h"
 
 #include <wx/dcclient.h>
+#include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/process.h>
 #include <wx/settings.h>
+#include <wx/stdpaths.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -12,6 +15,7 @@
 #include "doc_template.h"
 #include "images.h"
 #include "main_frame.h"
+#include "message_box.h"
 #include "res/resource.h"
 #include "res/strings.h"
 #include "wx_text.h"
@@ -29,6 +33,33 @@ CKelmoroForm::CKelmoroForm(wxWindow* parent)
     m_templateSize = DialogUnits(*this).Size(319, 74);
     SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
 }
+
+// ----------------------------------------------------------------------------
+// The browser's opener, run without waiting; reports its failure in a box.
+
+namespace {
+
+class BrowserLauncher : public wxProcess {
+public:
+    explicit BrowserLauncher(const wxString& url) : m_url(url) {}
+    void OnTerminate(int, int status) override {
+        if (status != 0) Report();
+        delete this;
+    }
+    // wxExecute could not start it: OnTerminate never comes.
+    void Failed() {
+        Report();
+        delete this;
+    }
+
+private:
+    void Report() {
+        KelmoroMessageBox(wxString::Format(U8(res::kNoBrowser), m_url), BoxStyle::kError);
+    }
+    wxString m_url;
+};
+
+}  // namespace
 
 // ----------------------------------------------------------------------------
 // The view.
@@ -96,9 +127,18 @@ void CKelmoroView::OnChangeFilename() {
 }
 
 void CKelmoroView::OnHelpAuthor(wxCommandEvent&) {
-    // The result is not examined; nothing is reported if it fails.
-    wxLogNull quiet;
-    wxLaunchDefaultBrowser(U8(res::kAuthorHomePage));
+    // The page lies in the prefix the program is installed in: bin/.. .
+    wxFileName page(wxStandardPaths::Get().GetExecutablePath());
+    page.RemoveLastDir();
+    const wxString url = "file://" + page.GetPath() + "/" + U8(res::kAuthorHomePage);
+    // The desktop's opener starts the browser; it is not waited for (it may
+    // last as long as the browser), but when it ends in failure, or cannot
+    // be started at all, the user is told.
+    auto* opener = new BrowserLauncher(url);
+    const wxScopedCharBuffer urlBytes = url.utf8_str();
+    const char* argv[] = {"xdg-open", urlBytes.data(), nullptr};
+    wxLogNull quiet;  // the box says it in the program's words
+    if (wxExecute(argv, wxEXEC_ASYNC, opener) <= 0) opener->Failed();
 }
 
 }  // namespace kelmoro

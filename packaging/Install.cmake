@@ -9,6 +9,10 @@ set(KELMORO_RES_DIR ${CMAKE_CURRENT_LIST_DIR}/../res)
 install(FILES ${KELMORO_PACKAGING_DIR}/kelmoro.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
+# What software centres list (AppStream), beside the menu entry it names.
+install(FILES ${KELMORO_PACKAGING_DIR}/kelmoro.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
 # The theme looks the icon up by name ("Icon=kelmoro"), one file per size.
 set(KELMORO_ICON_FILES_16 kelmoro-16.png)
 set(KELMORO_ICON_FILES_32 kelmoro.png)
@@ -24,6 +28,12 @@ foreach(size 16 32 48 64 128 256)
 endforeach()
 install(FILES ${KELMORO_RES_DIR}/kelmoro.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# The README with its screenshots: the program's Help menu opens it as the
+# project's home page (there is no web site).
+install(FILES ${KELMORO_PACKAGING_DIR}/../README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kelmoro)
+file(GLOB KELMORO_README_PICTURES ${KELMORO_PACKAGING_DIR}/../docs/*.png)
+install(FILES ${KELMORO_README_PICTURES} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kelmoro/docs)
 
 # Manual pages go in gzip-compressed, without a time stamp (gzip -n), so a
 # rebuild gives identical files, as Debian packages expect.

@@ -13,6 +13,8 @@ inline constexpr const char* kMainCaption = "Vantrel";
 inline constexpr const char* kRegistryKey = "Local AppWizard-Generated Applications";
 inline constexpr const char* kSettingsName = "Kelmoro";
 inline constexpr int kRecentFileCount = 1;
+// The folder the file chooser was last confirmed in: it opens there next time.
+inline constexpr const char* kOpenFolderSetting = "/Settings/OpenFolder";
 // Title of a new document: the framework's "untitled", as the template
 // string gives no document name. The frame then reads "無題 - Kelmoro".
 inline constexpr const char* kUntitled = "無題";
@@ -81,7 +83,10 @@ inline constexpr const char* kAboutNotice = "WAV を Sun AU に変換します";
 inline constexpr const char* kAboutOk = "OK";
 
 // Author's home page.
-inline constexpr const char* kAuthorHomePage = "https://kelmoro.example.org/";
+// The project has no web site: its page is the README, installed with the
+// program under this path beside bin/ (in the installed prefix).
+inline constexpr const char* kAuthorHomePage = "share/doc/kelmoro/README.md";
+inline constexpr const char* kNoBrowser = "Web ﾌﾞﾗｳｻﾞを起動できません。%s を開いてください。";
 
 // Message-box buttons as a Japanese system labels them.
 inline constexpr const char* kButtonOk = "OK";

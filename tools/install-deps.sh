@@ -13,10 +13,10 @@ packages=(
 for extra in "$@"; do
   case "$extra" in
     gui) packages+=(libwxgtk3.2-dev libx11-dev python3 xvfb xauth xdotool x11-utils imagemagick dbus openbox
-                    fonts-ipafont-gothic adwaita-icon-theme) ;;
+                    fonts-ipafont-gothic adwaita-icon-theme python3-gi gir1.2-gtk-3.0) ;;
     bench) packages+=(ffmpeg hyperfine libbenchmark-dev time) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
-    desktop) packages+=(desktop-file-utils dpkg-dev file man-db groff-base gzip
+    desktop) packages+=(desktop-file-utils appstream dpkg-dev file man-db groff-base gzip
                         python3-pil fonts-ipafont-gothic) ;;
     *) echo "install-deps.sh: unknown set '$extra'" >&2; exit 2 ;;
   esac

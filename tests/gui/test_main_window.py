@@ -1,12 +1,14 @@
 """The main window, its menu commands and its start-up road, in a
 real window under Xvfb and openbox, driven with xdotool."""
 import os
+import re
 import stat
 import subprocess
 import time
 import unittest
 
-from gui_support import GuiTestCase, capture_screen, keep_screenshot, make_wav, read_ppm, wait_for
+from gui_support import (KELMORO, GuiTestCase, capture_screen, keep_screenshot, make_wav, read_ppm,
+                         wait_for)
 
 MAIN = "Vantrel"
 CHOOSER = "ファイルを開く"
@@ -18,7 +20,10 @@ HELP_MODE = "ﾍﾙﾌﾟを使用するｵﾌﾞｼﾞｪｸﾄを選択"
 OPEN_PROMPT = "既存のﾌｧｲﾙを開く"
 EXIT_PROMPT = "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示"
 NO_HELP = "ﾍﾙﾌﾟ ﾌｧｲﾙはｲﾝｽﾄｰﾙされていません。Kelmoro にはﾍﾙﾌﾟがありません。"
-HOME_PAGE = "https://kelmoro.example.org/"
+# The installed README, beside the program's bin/.
+HOME_PAGE = "file://" + os.path.dirname(os.path.dirname(os.path.realpath(KELMORO))) + \
+    "/share/doc/kelmoro/README.md"
+NO_BROWSER = "Web ﾌﾞﾗｳｻﾞを起動できません。" + HOME_PAGE + " を開いてください。"
 
 # Menu 128, byte for byte, as the trace reports each popup when it opens.
 FILE_MENU = ("menu", "ﾌｧｲﾙ(&F)", "Wavファイルを開く(&O)...\\tCtrl+O", "-", "Kelmoro 終了(&X)")
@@ -139,6 +144,13 @@ class MainWindowTest(GuiTestCase):
         keep_screenshot(self.session, "main-window.png", [frame])
         self.assertEqual(self.box_lines(), [])
 
+    def test_window_carries_the_application_icon_at_every_size(self):
+        self.proc, frame = self.start_main()
+        self.assertIn(frame, self.session.windows(self.proc.pid))
+        icons = self.session.run(["xprop", "-len", "1000000", "-id", str(frame), "_NET_WM_ICON"])
+        sizes = sorted(set(int(size) for size in re.findall(r"Icon \((\d+) x \1\)", icons)))
+        self.assertEqual(sizes, [16, 32, 48, 64, 128, 256])
+
     def test_shell_option_without_file_goes_on_to_the_main_window(self):
         for option in ("-p", "-dde", "-embedding"):
             with self.subTest(option=option):
@@ -182,10 +194,36 @@ class MainWindowTest(GuiTestCase):
         self.open_menu("alt+f", FILE_MENU)
         self.session.key("x")
         self.assertEqual(self.finish(self.proc), 0)
-        # Neither the conversion nor the exit touched the list.
+        # Neither the conversion nor the exit touched the list; the chooser's
+        # folder is all that was added.
         with open(settings) as current:
-            self.assertEqual(current.read(), "[Recent File List]\nfile1=/music/old.wav\n")
+            self.assertEqual(current.read(), "[Recent File List]\nfile1=/music/old.wav\n"
+                             f"[Settings]\nOpenFolder={self.dir}\n")
         self.assertEqual(os.listdir(folder), ["Kelmoro.conf"])
+
+    def test_file_chooser_opens_in_the_folder_last_chosen_from(self):
+        folder = os.path.join(self.dir, "録音 chosen")
+        os.makedirs(folder)
+        first = make_wav(os.path.join(folder, "first.wav"), seconds=1)
+        second = make_wav(os.path.join(folder, "second.wav"), seconds=1)
+        self.proc, frame = self.start_main()
+        self.choose_file(first)
+        self.wait_box(self.proc, 1)
+        self.session.key("Escape")
+        wait_for(lambda: len(self.answer_lines()) == 1, what="the confirmation answered")
+        self.open_menu("alt+f", FILE_MENU)
+        self.session.key("x")
+        self.assertEqual(self.finish(self.proc), 0)
+        # Started again (in another folder): a bare name typed into the
+        # chooser is taken from the remembered folder.
+        os.remove(self.session.trace)
+        self.proc, frame = self.start_main()
+        self.choose_file("second.wav")
+        self.wait_box(self.proc, 1)
+        self.assertEqual(self.box_lines(), [("box", "confirmation", "Kelmoro", second + CONFIRM)])
+        self.session.key("Escape")
+        wait_for(lambda: len(self.answer_lines()) == 1, what="the confirmation answered")
+        self.assert_alive_with_only_main()
 
     def test_nothing_is_written_to_the_settings_by_a_plain_run(self):
         self.proc, frame = self.start_main()
@@ -488,6 +526,78 @@ class MainWindowTest(GuiTestCase):
                "XDG_DATA_DIRS": empty, "XDG_DATA_HOME": empty, "BROWSER": ""}
         return env, record
 
+    def titles_on_screen(self):
+        """Titles of the program's windows that lie on the screen; None while
+        a window closes under the reading."""
+        try:
+            return [self.session.window_name(w) for w in self.session.windows(self.proc.pid)
+                    if all(value >= 0 for value in self.session.geometry(w)[:2])]
+        except AssertionError:
+            return None
+
+    def drag_files(self, paths, target):
+        """Drags paths from a GTK drag source (drag_source.py, as a file
+        manager offers files) with the mouse onto the middle of the target
+        window: a real XDND drop. Returns the source's window, still on the
+        screen, and a function that waits for the drop's outcome as the
+        source saw it ("dropped" or "failed")."""
+        out = os.path.join(self.dir, "drag-source.out")
+        helper = os.path.join(os.path.dirname(os.path.abspath(__file__)), "drag_source.py")
+        with open(out, "wb") as stdout:
+            proc = subprocess.Popen(["/usr/bin/python3", helper, *paths], env=self.session.env,
+                                    stdout=stdout, stderr=subprocess.STDOUT,
+                                    start_new_session=True)
+        self.session.procs.append(proc)
+
+        def said(word):
+            with open(out) as text:
+                return word in text.read().split()
+        wait_for(lambda: said("ready"), what="the drag source")
+        source = self.session.wait_window(proc.pid, "drag source")
+        sx, sy, swidth, sheight = self.session.geometry(source)
+        tx, ty, twidth, theight = self.session.geometry(target)
+        time.sleep(0.2)
+        self.drag((sx + swidth // 2, sy + sheight // 2), (tx + twidth // 2, ty + theight // 2),
+                  steps=20)
+
+        def outcome():
+            wait_for(lambda: said("dropped") or said("failed"), what="the drag's end")
+            return "dropped" if said("dropped") else "failed"
+        return source, outcome
+
+    def test_dropped_files_are_confirmed_and_converted_in_turn(self):
+        self.proc, frame = self.start_main()
+        wav = make_wav(os.path.join(self.dir, "Drop 声.WAV"), seconds=1)
+        raw = make_wav(os.path.join(self.dir, "tone.raw"), seconds=1)
+        folder = os.path.join(self.dir, "folder.wav")
+        os.makedirs(folder)
+        source, outcome = self.drag_files([wav, folder, raw], frame)
+        # The first file as if chosen with File > Open: its confirmation box,
+        # then the progress dialog and the success box.
+        box = self.wait_box(self.proc, 1)
+        self.assertEqual(self.box_lines(), [("box", "confirmation", "Kelmoro", wav + CONFIRM)])
+        self.assertEqual(outcome(), "dropped")  # the drop ended before the boxes
+        keep_screenshot(self.session, "drop-confirm.png", [frame, box, source])
+        self.session.key("Return")
+        self.wait_box(self.proc, 2)
+        self.assertEqual(self.box_lines()[1], ("box", "plain", "Kelmoro", wav + SUCCESS))
+        self.assertIn(wav, self.session.titles(self.proc.pid))  # the dialog behind it
+        self.session.key("Return")
+        # The folder is left out; the file without ".wav" runs the dialog
+        # and ends silently, as through the all-files filter.
+        self.wait_box(self.proc, 3)
+        self.assertEqual(self.box_lines()[2], ("box", "confirmation", "Kelmoro", raw + CONFIRM))
+        self.session.key("Return")
+        self.session.wait_window(self.proc.pid, raw)
+        # GTK keeps a 1x1 helper window of the drop mapped off the screen at
+        # (-99, -99); only what lies on the screen counts.
+        wait_for(lambda: self.titles_on_screen() == [MAIN], what="only the main window")
+        time.sleep(0.3)
+        self.assertEqual(len(self.box_lines()), 3)
+        self.assertEqual(sorted(os.listdir(self.dir)),
+                         sorted(["Drop 声.WAV", "drop 声.au", "tone.raw", "folder.wav",
+                                 "drag-source.out"]))
+
     def test_author_home_page_opens_in_the_browser(self):
         env, record = self.fake_browser(0)
         self.proc, frame = self.start_main(extra_env=env)
@@ -499,15 +609,18 @@ class MainWindowTest(GuiTestCase):
         self.assert_alive_with_only_main()
         self.assertEqual(self.box_lines(), [])
 
-    def test_author_home_page_failing_reports_nothing(self):
+    def test_author_home_page_failing_says_no_browser_started(self):
         env, record = self.fake_browser(1)
         self.proc, frame = self.start_main(extra_env=env)
         self.open_menu("alt+h", HELP_MENU)
         self.session.key("Up", "Return")
         wait_for(lambda: os.path.exists(record), what="the browser tried")
-        time.sleep(0.8)
+        box = self.wait_box(self.proc, 1)
+        self.assertEqual(self.box_lines(), [("box", "error", "Kelmoro", NO_BROWSER)])
+        keep_screenshot(self.session, "no-browser.png", [box])
+        self.session.key("Return")
+        wait_for(lambda: len(self.answer_lines()) == 1, what="the box answered")
         self.assert_alive_with_only_main()
-        self.assertEqual(self.box_lines(), [])
 
     def convert_from_open(self, seconds):
         """File › Open, OK in the confirmation box; returns the progress

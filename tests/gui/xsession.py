@@ -162,8 +162,10 @@ class XSession:
         self.run(["xdotool", "type", "--delay", "20", text])
 
     def windows(self, pid, name="."):
-        out = self.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid), "--name", name],
-                       check=False)
+        # --all: xdotool's default joins the conditions with "or", which
+        # would list every named window of every program on the display.
+        out = self.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid),
+                        "--name", name], check=False)
         return [int(w) for w in out.split()]
 
     def window_name(self, window):

@@ -66,6 +66,26 @@ else
     fail "Icon '$icon' has no 32x32 picture in the hicolor theme"
 fi
 
+# ---- software centres (AppStream) ----
+metainfo=$prefix/share/metainfo/kelmoro.metainfo.xml
+if [[ ! -f $metainfo ]]; then
+  fail "share/metainfo/kelmoro.metainfo.xml is not installed"
+else
+  # Offline. The one warning allowed: the id is not a reverse domain name,
+  # as the project owns no domain to name it by.
+  report=$(appstreamcli validate --no-net "$metainfo" 2>&1)
+  issues=$(grep -E '^[EW]: ' <<<"$report" | grep -v ' cid-desktopapp-is-not-rdns ')
+  [[ -z $issues && $report == *"kelmoro"* ]] || fail "appstreamcli validate: $report"
+  grep -q '<launchable type="desktop-id">kelmoro.desktop</launchable>' "$metainfo" ||
+    fail "metainfo does not launch kelmoro.desktop"
+fi
+
+# ---- the README, the home page of the Help menu ----
+[[ -f $prefix/share/doc/kelmoro/README.md ]] || fail "share/doc/kelmoro/README.md is not installed"
+for picture in $(grep -oE 'docs/[a-z-]+\.png' "$prefix/share/doc/kelmoro/README.md" 2>/dev/null); do
+  [[ -f $prefix/share/doc/kelmoro/$picture ]] || fail "README picture $picture is not installed"
+done
+
 # ---- icons ----
 for size in 16 32 48 64 128 256; do
   png=$prefix/share/icons/hicolor/${size}x${size}/apps/kelmoro.png
