@@ -10,6 +10,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <string>
 
 #include "dialog_units.h"
 #include "doc_template.h"
@@ -58,6 +59,27 @@ private:
     }
     wxString m_url;
 };
+
+// A file:// address for a local path: every byte but unreserved ASCII and
+// '/' is percent-encoded, so blanks, '#', '%' and non-ASCII names in the
+// install folder still give an address the opener reads as that path.
+wxString FileUrl(const wxString& path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (const unsigned char byte : std::string(path.utf8_str())) {
+        const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                           (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
+                           byte == '_' || byte == '~' || byte == '/';
+        if (plain) {
+            url += static_cast<char>(byte);
+        } else {
+            url += '%';
+            url += kHex[byte >> 4];
+            url += kHex[byte & 0x0F];
+        }
+    }
+    return wxString::FromUTF8(url);
+}
 
 }  // namespace
 
@@ -130,7 +152,7 @@ void CKelmoroView::OnHelpAuthor(wxCommandEvent&) {
     // The page lies in the prefix the program is installed in: bin/.. .
     wxFileName page(wxStandardPaths::Get().GetExecutablePath());
     page.RemoveLastDir();
-    const wxString url = "file://" + page.GetPath() + "/" + U8(res::kAuthorHomePage);
+    const wxString url = FileUrl(page.GetPath() + "/" + U8(res::kAuthorHomePage));
     // The desktop's opener starts the browser; it is not waited for (it may
     // last as long as the browser), but when it ends in failure, or cannot
     // be started at all, the user is told.
