@@ -9,8 +9,9 @@ namespace kelmoro {
 
 int ConvertOnConsole(const std::string& path) {
     ConsoleHost host("kelmoro", stderr, isatty(STDERR_FILENO) == 1);
-    return ConvertFileOnConsole(host, path, ConsoleOptions{}, stdout) == FileOutcome::kConverted ? 0
-                                                                                                 : 1;
+    return ConvertFileOnConsole(host, path, ConsoleOptions{}, stdout) == FileOutcome::kConverted
+               ? 0
+               : 1;
 }
 
 }  // namespace kelmoro

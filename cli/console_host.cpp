@@ -29,8 +29,7 @@ std::string LocaleTextKeepingPath(const std::string& text, const std::string& pa
 
 void ConsoleHost::PrintLine(const std::string& text) {
     FinishBar();
-    const std::string line =
-        std::string(programName_) + ": " + path_ + ": " + text + "\n";
+    const std::string line = std::string(programName_) + ": " + path_ + ": " + text + "\n";
     std::fwrite(line.data(), 1, line.size(), errors_);
     std::fflush(errors_);
 }

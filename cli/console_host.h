@@ -48,9 +48,9 @@ private:
 enum class FileOutcome { kConverted, kSkipped, kFailed };
 
 struct ConsoleOptions {
-    bool quiet = false;       // no success line
-    bool noClobber = false;   // keep an AU file that is already there
-    std::string outputFolder; // empty: beside the input
+    bool quiet = false;        // no success line
+    bool noClobber = false;    // keep an AU file that is already there
+    std::string outputFolder;  // empty: beside the input
 };
 
 // Converts `path` with `host` as a console program does: the success line

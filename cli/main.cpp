@@ -90,8 +90,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
             optionsEnded = true;
         } else if (std::strcmp(argument, "-q") == 0 || std::strcmp(argument, "--quiet") == 0) {
             options.console.quiet = true;
-        } else if (std::strcmp(argument, "-n") == 0 ||
-                   std::strcmp(argument, "--no-clobber") == 0) {
+        } else if (std::strcmp(argument, "-n") == 0 || std::strcmp(argument, "--no-clobber") == 0) {
             options.console.noClobber = true;
         } else if (auto folder = OptionValue(argc, argv, i, "-o", "--output-dir", missing)) {
             if (missing) return UsageError(std::string("option '") + argument + "' needs a folder");

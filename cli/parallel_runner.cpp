@@ -20,7 +20,9 @@ constexpr int kForwardedSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 volatile sig_atomic_t g_signal = 0;
 
-void RecordSignal(int signal) { g_signal = signal; }
+void RecordSignal(int signal) {
+    g_signal = signal;
+}
 
 struct ResultHeader {
     std::uint32_t index;

@@ -58,20 +58,19 @@ bool WriteAu(CConvertContext& context, CConvertHost& host) {
     const ProgressSteps progress(frames, 90, 10);
     int lastPosition = 90;
     if (written) {
-        written = progress.Walk(0, frames, lastPosition, host,
-                                [&](std::int64_t index, std::int64_t segmentEnd) {
-                                    bool ok = true;
-                                    while (ok && index < segmentEnd) {
-                                        const std::int64_t count =
-                                            std::min(kBlockFrames, segmentEnd - index);
-                                        for (std::int64_t i = 0; i < count; ++i) {
-                                            block[i] = static_cast<std::uint8_t>(codes[index + i]);
-                                        }
-                                        ok = file.Write(block.data(), static_cast<std::size_t>(count));
-                                        index += count;
-                                    }
-                                    return ok;
-                                });
+        written = progress.Walk(
+            0, frames, lastPosition, host, [&](std::int64_t index, std::int64_t segmentEnd) {
+                bool ok = true;
+                while (ok && index < segmentEnd) {
+                    const std::int64_t count = std::min(kBlockFrames, segmentEnd - index);
+                    for (std::int64_t i = 0; i < count; ++i) {
+                        block[i] = static_cast<std::uint8_t>(codes[index + i]);
+                    }
+                    ok = file.Write(block.data(), static_cast<std::size_t>(count));
+                    index += count;
+                }
+                return ok;
+            });
     }
     if (!written || !file.Commit()) {
         // The file outlives this call (it belongs to the context): nothing
