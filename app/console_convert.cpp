@@ -9,9 +9,10 @@
 namespace kelmoro {
 
 int ConvertOnConsole(const std::string& path) {
-    ConsoleHost host(stderr, isatty(STDERR_FILENO) == 1);
-    const int status = ConvertFileOnConsole(host, path, false, "kelmoro") ? 0 : 1;
-    return FinishOutput(status, "kelmoro");
+    ConsoleHost host("kelmoro", stderr, isatty(STDERR_FILENO) == 1);
+    const bool converted =
+        ConvertFileOnConsole(host, path, ConsoleOptions{}, stdout) == FileOutcome::kConverted;
+    return FinishOutput(converted ? 0 : 1, "kelmoro");
 }
 
 }  // namespace kelmoro

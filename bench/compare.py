@@ -9,7 +9,13 @@ GNU time) and each
 command's time as a multiple of kelmoro-cli's. Usually run through
 bench/run-benchmark.sh.
 
-    bench/compare.py --cli PATH [--rounds N] [--markdown] WAV...
+With --batch FOLDER it also times converting every WAV file in FOLDER in
+one go: kelmoro-cli with -j 1 and -j 0 against sox and ffmpeg in a shell
+loop, beside kelmoro-cli on the first WAV file given, and checks the batch
+targets (-j 1 at least 75 % of the single file's MB/s, -j 0 at least 1.7
+times -j 1, peak memory at most the single file's plus 10 %).
+
+    bench/compare.py --cli PATH [--rounds N] [--batch FOLDER] WAV...
 """
 import argparse
 import json
@@ -92,6 +98,72 @@ def back_to_back(cli, wav, rounds):
     return medians
 
 
+def batch_commands(cli, clips, single, out_dir):
+    loop = "for f in \"$0\"/*.wav; do %s; done"
+    return [
+        ("kelmoro-cli, one large file", [cli, "-q", "-o", out_dir, single]),
+        ("kelmoro-cli -j 1", ["sh", "-c", f'"$1" -q -j 1 -o "$2" "$0"/*.wav', clips, cli, out_dir]),
+        ("kelmoro-cli -j 0", ["sh", "-c", f'"$1" -q -j 0 -o "$2" "$0"/*.wav', clips, cli, out_dir]),
+        ("sox in a shell loop", ["sh", "-c", loop % 'sox "$f" -r 8012 -c 1 -e u-law "$1/out.au"', clips,
+                                 out_dir]),
+        ("ffmpeg in a shell loop", ["sh", "-c", loop % ('ffmpeg -nostdin -loglevel error -y -i "$f" '
+                                                       '-ar 8012 -ac 1 -c:a pcm_mulaw "$1/out.au"'),
+                                    clips, out_dir]),
+    ]
+
+
+def measure_batch(cli, clips, single, rounds):
+    out_dir = tempfile.mkdtemp(prefix="kelmoro-bench-")
+    table = batch_commands(cli, clips, single, out_dir)
+    walls = {name: [] for name, _ in table}
+    peaks = {name: [] for name, _ in table}
+    for round_index in range(rounds + 1):
+        shift = round_index % len(table)
+        for name, argv in table[shift:] + table[:shift]:
+            wall, peak = run_once(argv, out_dir)
+            if round_index > 0:
+                walls[name].append(wall)
+                peaks[name].append(peak)
+    for name in os.listdir(out_dir):
+        os.remove(os.path.join(out_dir, name))
+    os.rmdir(out_dir)
+    return [(name, walls[name], peaks[name]) for name, _ in table]
+
+
+def report_batch(cli, clips, single, rounds):
+    wavs = sorted(os.path.join(clips, n) for n in os.listdir(clips) if n.endswith(".wav"))
+    batch_size = sum(os.path.getsize(w) for w in wavs)
+    single_size = os.path.getsize(single)
+    results = measure_batch(cli, clips, single, rounds)
+    print(f"\n**Batch: {len(wavs)} files, {batch_size / 1e6:.1f} MB together "
+          f"(single file: {single_size / 1e6:.1f} MB)**\n")
+    print("| command | wall time, median (min–max) | input MB/s | peak memory |")
+    print("|---|---|---|---|")
+    rate = {}
+    peak = {}
+    for name, walls, peaks in results:
+        median = statistics.median(walls)
+        size = single_size if name.endswith("large file") else batch_size
+        rate[name] = size / 1e6 / median
+        peak[name] = statistics.median(peaks)
+        print(f"| `{name}` | {median:.3f} s ({min(walls):.3f}–{max(walls):.3f}) | {rate[name]:,.0f} | "
+              f"{peak[name] / 2**20:.1f} MiB |")
+    one, j1, j0 = "kelmoro-cli, one large file", "kelmoro-cli -j 1", "kelmoro-cli -j 0"
+    # The clips are all alike, so the largest clip alone is any one of them.
+    largest = run_once([cli, "-q", "-o", tempfile.gettempdir(), wavs[-1]], tempfile.gettempdir())[1]
+    os.remove(os.path.join(tempfile.gettempdir(), os.path.basename(wavs[-1])[:-4].lower() + ".au"))
+    checks = [
+        (f"-j 1 batch at {rate[j1] / rate[one]:.0%} of the single file's MB/s (target ≥ 75 %)",
+         rate[j1] >= 0.75 * rate[one]),
+        (f"-j 0 at {rate[j0] / rate[j1]:.2f}× the -j 1 throughput (target ≥ 1.70×)", rate[j0] >= 1.7 * rate[j1]),
+        (f"-j 1 peak memory {peak[j1] / 2**20:.1f} MiB against {largest / 2**20:.1f} MiB for the largest file "
+         f"alone (target ≤ +10 %)", peak[j1] <= 1.1 * largest),
+    ]
+    print()
+    for text, met in checks:
+        print(f"- {text}: {'met' if met else 'not met'}")
+
+
 def describe(wav):
     with open(wav, "rb") as f:
         header = f.read(36)
@@ -128,6 +200,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--cli", required=True)
     parser.add_argument("--rounds", type=int, default=7)
+    parser.add_argument("--batch", metavar="FOLDER")
     parser.add_argument("wavs", nargs="+")
     args = parser.parse_args()
     cli = os.path.abspath(args.cli)
@@ -163,6 +236,8 @@ def main():
     print()
     for verdict in verdicts:
         print(f"- {verdict}")
+    if args.batch:
+        report_batch(cli, args.batch, args.wavs[0], args.rounds)
     return 0
 
 

@@ -1,22 +1,42 @@
 // Console host: error lines and a text progress bar.
 #include "console_host.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "console_output.h"
 #include "engine/convert_context.h"
 #include "engine/convert_job.h"
 #include "engine/messages.h"
+#include "platform/code_page.h"
 
 namespace kelmoro {
 namespace {
 constexpr int kBarCells = 40;
 }
 
-void ConsoleHost::ReportError(const std::string& text) {
+std::string LocaleTextKeepingPath(const std::string& text, const std::string& path) {
+    std::string result;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = path.empty() ? std::string::npos : text.find(path, start);
+        result += platform::Utf8ToLocaleText(std::string_view(text).substr(start, at - start));
+        if (at == std::string::npos) return result;
+        result += path;
+        start = at + path.size();
+    }
+}
+
+void ConsoleHost::PrintLine(const std::string& text) {
     FinishBar();
-    std::fprintf(errors_, "%s\n", text.c_str());
+    const std::string line = std::string(programName_) + ": " + path_ + ": " + text + "\n";
+    std::fwrite(line.data(), 1, line.size(), errors_);
     std::fflush(errors_);
+}
+
+void ConsoleHost::ReportError(const std::string& text) {
+    PrintLine(LocaleTextKeepingPath(text, path_));
     ++errorsReported_;
 }
 
@@ -48,22 +68,34 @@ void ConsoleHost::FinishBar() {
     drawnCells_ = -1;
 }
 
-bool ConvertFileOnConsole(ConsoleHost& host, const std::string& path, bool quiet,
-                          const char* programName) {
-    host.StartFile();
+FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& path,
+                                 const ConsoleOptions& options, std::FILE* out) {
+    host.StartFile(path);
+    if (options.noClobber) {
+        const auto target = OutputPathFor(path, options.outputFolder);
+        struct stat info;
+        if (target && lstat(target->c_str(), &info) == 0) {
+            host.PrintLine("skipped: " + *target + " already exists");
+            return FileOutcome::kSkipped;
+        }
+    }
     SetInputPath(path);
+    SetOutputFolder(options.outputFolder);
     const bool converted = Convert(host);
     host.FinishBar();
     if (converted) {
-        if (!quiet) WriteOutputLine(ConvertedMessage(path), programName);
-    } else if (host.ErrorsReported() == 0) {
-        // The engine says nothing when the name gives no output name.
-        std::fprintf(stderr,
-                     "%s: %s: the file name holds no \".wav\" to replace with \".au\"; no AU "
-                     "file written\n",
-                     programName, path.c_str());
+        if (!options.quiet) {
+            WriteOutput(out, LocaleTextKeepingPath(ConvertedMessage(path), path) + "\n",
+                        host.ProgramName());
+        }
+        return FileOutcome::kConverted;
     }
-    return converted;
+    if (host.ErrorsReported() == 0) {
+        // The engine says nothing when the name gives no output name.
+        host.PrintLine(
+            "the file name holds no \".wav\" to replace with \".au\"; no AU file written");
+    }
+    return FileOutcome::kFailed;
 }
 
 }  // namespace kelmoro

@@ -1,5 +1,5 @@
-// The engine's host on a terminal: errors as lines on stderr, the progress
-// bar drawn on stderr only when stderr is a terminal.
+// The engine's host on a terminal: errors as lines on stderr, each naming
+// its file, the progress bar drawn on stderr only when stderr is a terminal.
 #pragma once
 
 #include <cstdio>
@@ -11,7 +11,9 @@ namespace kelmoro {
 
 class ConsoleHost : public CConvertHost {
 public:
-    ConsoleHost(std::FILE* errors, bool drawProgress) : errors_(errors), drawProgress_(drawProgress) {}
+    // `programName` starts every error line: "NAME: PATH: TEXT".
+    ConsoleHost(const char* programName, std::FILE* errors, bool drawProgress)
+        : programName_(programName), errors_(errors), drawProgress_(drawProgress) {}
 
     void ReportError(const std::string& text) override;
     void SetProgressRange(int low, int high) override;
@@ -19,15 +21,24 @@ public:
     void BeginWait() override {}
     void EndWait() override {}
 
-    // Starts counting errors for a new file.
-    void StartFile() { errorsReported_ = 0; }
+    // Starts a new file: its path names the error lines, and the error count
+    // starts again.
+    void StartFile(const std::string& path) {
+        path_ = path;
+        errorsReported_ = 0;
+    }
     int ErrorsReported() const { return errorsReported_; }
+    const char* ProgramName() const { return programName_; }
     // Clears the bar so that the next line starts clean.
     void FinishBar();
+    // Prints "NAME: PATH: TEXT" as a line of its own, all bytes as given.
+    void PrintLine(const std::string& text);
 
 private:
+    const char* programName_;
     std::FILE* errors_;
     bool drawProgress_;
+    std::string path_;
     bool barShown_ = false;
     int low_ = 0;
     int high_ = 100;
@@ -35,10 +46,22 @@ private:
     int errorsReported_ = 0;
 };
 
+enum class FileOutcome { kConverted, kSkipped, kFailed };
+
+struct ConsoleOptions {
+    bool quiet = false;        // no success line
+    bool noClobber = false;    // keep an AU file that is already there
+    std::string outputFolder;  // empty: beside the input
+};
+
 // Converts `path` with `host` as a console program does: the success line
-// on stdout unless `quiet`, and a line of its own on stderr for the one
-// failure the engine does not report. True when the AU file was written.
-bool ConvertFileOnConsole(ConsoleHost& host, const std::string& path, bool quiet,
-                          const char* programName);
+// on `out` unless quiet, and a line of its own on the host's stream for the
+// one failure the engine does not report and for a file skipped.
+FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& path,
+                                 const ConsoleOptions& options, std::FILE* out);
+
+// `text` (UTF-8) with every occurrence of `path` kept as its bytes and the
+// rest in the locale's code set.
+std::string LocaleTextKeepingPath(const std::string& text, const std::string& path);
 
 }  // namespace kelmoro

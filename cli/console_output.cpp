@@ -19,14 +19,14 @@ void ReportLost(const char* programName, int error) {
 
 }  // namespace
 
-bool WriteOutputLine(const std::string& line, const char* programName) {
+bool WriteOutput(std::FILE* out, const std::string& text, const char* programName) {
     errno = 0;
-    const bool written = std::fwrite(line.data(), 1, line.size(), stdout) == line.size() &&
-                         std::fputc('\n', stdout) != EOF && std::fflush(stdout) == 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size() &&
+                         std::fflush(out) == 0;
     if (!written) {
         const int error = errno != 0 ? errno : EIO;
         // What is left in the buffer would only fail again.
-        std::clearerr(stdout);
+        std::clearerr(out);
         ReportLost(programName, error);
     }
     return written;

@@ -5,13 +5,15 @@
 // written are kept.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 namespace kelmoro {
 
-// Writes `line` and a new line on stdout and flushes it. False when that
-// failed (said on stderr the first time).
-bool WriteOutputLine(const std::string& line, const char* programName);
+// Writes `text` (whole lines) on `out`, standard output or what stands for
+// it, and flushes it. False when that failed (said on stderr the first
+// time).
+bool WriteOutput(std::FILE* out, const std::string& text, const char* programName);
 
 // Flushes stdout as the program ends. Returns `status`, or 1 in its place
 // when it was 0 and anything written to stdout was lost.

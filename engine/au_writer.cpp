@@ -43,7 +43,7 @@ bool WriteAu(CConvertContext& context, CConvertHost& host) {
     }
     if (!ChangeEncoding(context, host, kEncodingMuLaw)) return false;
 
-    platform::OutputFile file;
+    platform::OutputFile& file = context.outputFile;
     if (!file.Create(context.outputPath)) {
         host.ReportError(kAuWriteFailed);
         return false;
@@ -57,23 +57,25 @@ bool WriteAu(CConvertContext& context, CConvertHost& host) {
     std::array<std::uint8_t, kBlockFrames> block;
     const ProgressSteps progress(frames, 90, 10);
     int lastPosition = 90;
-    for (std::int64_t index = 0; written && index < frames;) {
-        const int position = progress.PositionAt(index);
-        if (position > lastPosition) {
-            host.SetProgressPos(position);
-            lastPosition = position;
-        }
-        const std::int64_t segmentEnd = progress.NextChange(index);
-        while (written && index < segmentEnd) {
-            const std::int64_t count = std::min(kBlockFrames, segmentEnd - index);
-            for (std::int64_t i = 0; i < count; ++i) {
-                block[i] = static_cast<std::uint8_t>(codes[index + i]);
-            }
-            written = file.Write(block.data(), static_cast<std::size_t>(count));
-            index += count;
-        }
+    if (written) {
+        written = progress.Walk(
+            0, frames, lastPosition, host, [&](std::int64_t index, std::int64_t segmentEnd) {
+                bool ok = true;
+                while (ok && index < segmentEnd) {
+                    const std::int64_t count = std::min(kBlockFrames, segmentEnd - index);
+                    for (std::int64_t i = 0; i < count; ++i) {
+                        block[i] = static_cast<std::uint8_t>(codes[index + i]);
+                    }
+                    ok = file.Write(block.data(), static_cast<std::size_t>(count));
+                    index += count;
+                }
+                return ok;
+            });
     }
     if (!written || !file.Commit()) {
+        // The file outlives this call (it belongs to the context): nothing
+        // half-written may stay behind it.
+        file.Discard();
         host.ReportError(kDataWriteError);
         return false;
     }

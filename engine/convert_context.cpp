@@ -14,12 +14,15 @@ void CConvertContext::Reset() {
     sampleRate = 0;
     bitsPerSample = 0;
     frameCount = 0;
-    left.Release();
-    right.Release();
+    left.Clear();
+    right.Clear();
     formatSeen = false;
     inputFile.Close();
+    outputFile.Discard();
 }
 
 void SetInputPath(std::string path) { g_convertContext.inputPath = std::move(path); }
+
+void SetOutputFolder(std::string folder) { g_convertContext.outputFolder = std::move(folder); }
 
 }  // namespace kelmoro

@@ -21,6 +21,15 @@ std::optional<std::string> OutputPathFor(const std::string& inputPath) {
     return inputPath.substr(0, nameStart) + name;
 }
 
+std::optional<std::string> OutputPathFor(const std::string& inputPath,
+                                         const std::string& outputFolder) {
+    if (outputFolder.empty()) return OutputPathFor(inputPath);
+    auto name = OutputPathFor(inputPath.substr(platform::FileNameOffset(inputPath)));
+    if (!name) return std::nullopt;
+    const bool endsInSlash = outputFolder.back() == '/';
+    return outputFolder + (endsInSlash ? "" : "/") + *name;
+}
+
 bool Convert(CConvertContext& context, CConvertHost& host) {
     context.Reset();
     if (!context.inputFile.Open(context.inputPath)) {
@@ -36,7 +45,7 @@ bool Convert(CConvertContext& context, CConvertHost& host) {
         host.EndWait();
         return false;
     }
-    auto outputPath = OutputPathFor(context.inputPath);
+    auto outputPath = OutputPathFor(context.inputPath, context.outputFolder);
     if (!outputPath) {
         host.EndWait();
         return false;

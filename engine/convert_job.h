@@ -1,5 +1,5 @@
 // The job that takes the context's input path to a finished AU file beside
-// it: open, read the WAV file, name the output, write the AU file.
+// it (or in the context's output folder): open, read the WAV file, name the output, write the AU file.
 // Returns true when the AU file was written. Every failure has been reported
 // through the host, except one: an input whose file name holds no ".wav",
 // which ends with nothing written and no message.
@@ -22,5 +22,8 @@ bool Convert(CConvertContext& context, CConvertHost& host);
 // keep their case) and its first ".wav" replaced by ".au"; nothing when the
 // file name holds no ".wav".
 std::optional<std::string> OutputPathFor(const std::string& inputPath);
+// The same name placed in `outputFolder` instead, when that is not empty.
+std::optional<std::string> OutputPathFor(const std::string& inputPath,
+                                         const std::string& outputFolder);
 
 }  // namespace kelmoro

@@ -3,10 +3,13 @@
 // n / span was rounded down). With fewer than `span` frames that step would be
 // zero; the bar then moves in proportion, base + i * span / n.
 // Loops ask where the position next changes and run tight up to there, so
-// progress costs nothing per sample.
+// progress costs nothing per sample; Walk does that for them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+
+#include "convert_host.h"
 
 namespace kelmoro {
 
@@ -24,6 +27,26 @@ public:
     std::int64_t NextChange(std::int64_t index) const {
         std::int64_t next = step_ > 0 ? (index / step_ + 1) * step_ : index + 1;
         return next < frames_ ? next : frames_;
+    }
+
+    // Runs work(from, to) over frames [begin, end) in pieces that end where
+    // the position changes, moving the host's bar before each piece when the
+    // position has risen past `lastPosition` (which follows it). Stops at
+    // the first piece whose work returns false, and returns false then.
+    template <typename Work>
+    bool Walk(std::int64_t begin, std::int64_t end, int& lastPosition, CConvertHost& host,
+              Work&& work) const {
+        for (std::int64_t index = begin; index < end;) {
+            const int position = PositionAt(index);
+            if (position > lastPosition) {
+                host.SetProgressPos(position);
+                lastPosition = position;
+            }
+            const std::int64_t pieceEnd = std::min(end, NextChange(index));
+            if (!work(index, pieceEnd)) return false;
+            index = pieceEnd;
+        }
+        return true;
     }
 
 private:

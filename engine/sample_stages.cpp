@@ -59,17 +59,15 @@ bool ToMono(CConvertContext& context) {
     if (context.channels == 1) return true;
     std::int32_t* left = context.left.data();
     const std::int32_t* right = context.right.data();
-    const std::int32_t channels = context.channels;
     const std::int64_t frames = context.frameCount;
-    if (right != nullptr && channels == 2) {
-        // A constant divisor becomes a shift: a division per frame would cost
-        // more than everything else in this loop.
+    // The reader accepts one or two channels, so a right array means two.
+    // A constant divisor becomes a shift: a division per frame would cost
+    // more than everything else in this loop.
+    if (right != nullptr) {
         for (std::int64_t i = 0; i < frames; ++i) left[i] = (left[i] + right[i]) / 2;
-    } else if (right != nullptr) {
-        for (std::int64_t i = 0; i < frames; ++i) left[i] = (left[i] + right[i]) / channels;
     }
     context.channels = 1;
-    context.right.Release();
+    context.right.Clear();  // its memory stays for the next stereo file
     return true;
 }
 

@@ -155,7 +155,8 @@ bool SampleMemoryFits(const CConvertContext& context, std::uint64_t frames) {
     constexpr std::uint64_t kHeadroom = 16 << 20;
     const std::uint64_t needed =
         frames * static_cast<std::uint64_t>(context.channels) * sizeof(std::int32_t);
-    const std::uint64_t held = (context.left.size() + context.right.size()) * sizeof(std::int32_t);
+    const std::uint64_t held =
+        (context.left.capacity() + context.right.capacity()) * sizeof(std::int32_t);
     const std::uint64_t additional = needed > held ? needed - held : 0;
     return additional < kUnmeasured || additional + kHeadroom <= platform::AvailableMemoryBytes();
 }
@@ -187,9 +188,12 @@ bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint32_t siz
     std::int32_t* right = context.right.data();
     // Blocks at least as large as the file layer's buffer are read straight
     // into this memory, sparing a copy through that buffer.
+    // The block is made once per context and kept for later jobs.
     const std::int64_t kBlockFrames = kBlockBytes / frameBytes;
-    const auto block = std::make_unique_for_overwrite<unsigned char[]>(
-        static_cast<std::size_t>(kBlockFrames * frameBytes));
+    if (!context.readBlock) {
+        context.readBlock = std::make_unique_for_overwrite<unsigned char[]>(kBlockBytes);
+    }
+    unsigned char* const block = context.readBlock.get();
 
     const ProgressSteps progress(static_cast<std::int64_t>(frames), 0, 90);
     const auto total = static_cast<std::int64_t>(frames);
@@ -198,23 +202,18 @@ bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint32_t siz
         const std::int64_t blockEnd = std::min(total, blockStart + kBlockFrames);
         // The file was measured when it was opened; one cut short since then
         // must not yield samples made from stale bytes.
-        if (!ReadExactly(file, block.get(),
+        if (!ReadExactly(file, block,
                          static_cast<std::size_t>((blockEnd - blockStart) * frameBytes))) {
             return ReadError(host);
         }
         // Decoded a progress step at a time, so that the bar moves as it
         // would if every frame were read on its own.
-        for (std::int64_t index = blockStart; index < blockEnd;) {
-            const int position = progress.PositionAt(index);
-            if (position > lastPosition) {
-                host.SetProgressPos(position);
-                lastPosition = position;
-            }
-            const std::int64_t segmentEnd = std::min(blockEnd, progress.NextChange(index));
-            decode(block.get() + (index - blockStart) * frameBytes, left + index,
-                   right == nullptr ? nullptr : right + index, segmentEnd - index);
-            index = segmentEnd;
-        }
+        progress.Walk(blockStart, blockEnd, lastPosition, host,
+                      [&](std::int64_t from, std::int64_t to) {
+                          decode(block + (from - blockStart) * frameBytes, left + from,
+                                 right == nullptr ? nullptr : right + from, to - from);
+                          return true;
+                      });
         blockStart = blockEnd;
     }
     return true;

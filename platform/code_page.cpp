@@ -1,6 +1,7 @@
 // Character-wise string helpers for UTF-8, Shift-JIS and single-byte code pages.
 #include "code_page.h"
 
+#include <iconv.h>
 #include <langinfo.h>
 #include <strings.h>
 
@@ -105,6 +106,39 @@ std::size_t FileNameOffset(std::string_view path, CodePage codePage) {
         i += length;
     }
     return start;
+}
+
+std::string Utf8ToLocaleText(std::string_view text) {
+    // Opened once, for the locale chosen at start-up.
+    static iconv_t converter = [] {
+        const char* codeSet = nl_langinfo(CODESET);
+        if (codeSet == nullptr || strcasecmp(codeSet, "UTF-8") == 0 ||
+            strcasecmp(codeSet, "UTF8") == 0 || strcasecmp(codeSet, "ANSI_X3.4-1968") == 0) {
+            return reinterpret_cast<iconv_t>(-1);
+        }
+        return iconv_open(codeSet, "UTF-8");
+    }();
+    if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+    std::string result;
+    // Character by character, so that one without an equivalent (or a byte
+    // that is no UTF-8) is passed on as it is and the rest still converts.
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = CharacterLength(text.substr(i), CodePage::kUtf8);
+        char out[16];
+        char* in = const_cast<char*>(text.data() + i);
+        std::size_t inLeft = length;
+        char* outPtr = out;
+        std::size_t outLeft = sizeof out;
+        if (iconv(converter, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+            inLeft == 0) {
+            result.append(out, outPtr);
+        } else {
+            result.append(text.substr(i, length));
+        }
+        iconv(converter, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+        i += length;
+    }
+    return result;
 }
 
 }  // namespace platform

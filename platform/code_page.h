@@ -37,4 +37,9 @@ std::size_t MbsFind(std::string_view haystack, std::string_view needle,
 // Byte offset just after the last '/', that is where the file name starts.
 std::size_t FileNameOffset(std::string_view path, CodePage codePage = ActiveCodePage());
 
+// UTF-8 text in the locale's code set (LC_CTYPE), for a terminal that
+// does not show UTF-8; unchanged under a UTF-8 or plain "C" locale. A
+// character the code set has no equivalent for stays in UTF-8.
+std::string Utf8ToLocaleText(std::string_view text);
+
 }  // namespace platform

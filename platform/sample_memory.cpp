@@ -21,10 +21,12 @@ SampleMemory& SampleMemory::operator=(SampleMemory&& other) noexcept {
         Release();
         data_ = other.data_;
         count_ = other.count_;
+        capacity_ = other.capacity_;
         mapping_ = other.mapping_;
         mappingBytes_ = other.mappingBytes_;
         other.data_ = nullptr;
         other.count_ = 0;
+        other.capacity_ = 0;
         other.mapping_ = nullptr;
         other.mappingBytes_ = 0;
     }
@@ -32,8 +34,11 @@ SampleMemory& SampleMemory::operator=(SampleMemory&& other) noexcept {
 }
 
 bool SampleMemory::Allocate(std::size_t count) {
+    if (count <= capacity_) {
+        count_ = count;
+        return true;
+    }
     Release();
-    if (count == 0) return true;
     if (count > (std::numeric_limits<std::size_t>::max() - 2 * kHugePage) / sizeof(std::int32_t)) {
         return false;
     }
@@ -41,7 +46,7 @@ bool SampleMemory::Allocate(std::size_t count) {
     if (bytes < kMapThreshold) {
         data_ = static_cast<std::int32_t*>(std::malloc(bytes));
         if (data_ == nullptr) return false;
-        count_ = count;
+        count_ = capacity_ = count;
         return true;
     }
     // Map one huge page more than needed and start on a huge-page boundary,
@@ -60,6 +65,8 @@ bool SampleMemory::Allocate(std::size_t count) {
     mappingBytes_ = mappingBytes;
     data_ = reinterpret_cast<std::int32_t*>(aligned);
     count_ = count;
+    // The whole rounded mapping is usable.
+    capacity_ = roundedBytes / sizeof(std::int32_t);
     return true;
 }
 
@@ -71,6 +78,7 @@ void SampleMemory::Release() {
     }
     data_ = nullptr;
     count_ = 0;
+    capacity_ = 0;
     mapping_ = nullptr;
     mappingBytes_ = 0;
 }

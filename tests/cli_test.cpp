@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <dirent.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -116,11 +119,13 @@ TEST(CliTest, FailuresGoToStderrAndTheOthersStillConvert) {
     std::vector<std::string> errors;
     for (std::string line; std::getline(lines, line);) errors.push_back(line);
     ASSERT_EQ(errors.size(), 3u) << run.err;
-    EXPECT_EQ(errors[0], dir / "missing.wav" + " ファイルを開けません");
-    EXPECT_NE(errors[1].find(dir / "tone.raw"), std::string::npos);
+    // Every line names its file first, then the engine's message as it is.
+    EXPECT_EQ(errors[0], "kelmoro-cli: " + dir / "missing.wav" + ": " + dir / "missing.wav" +
+                             " ファイルを開けません");
+    EXPECT_EQ(errors[1].rfind("kelmoro-cli: " + dir / "tone.raw" + ": ", 0), 0u);
     EXPECT_NE(errors[1].find(".wav"), std::string::npos);
-    EXPECT_EQ(errors[2], "Wave ファイル 読込みエラー:  file " + dir / "float.wav" +
-                             "Unidentified encoding in .WAV file");
+    EXPECT_EQ(errors[2], "kelmoro-cli: " + dir / "float.wav" + ": Wave ファイル 読込みエラー:  file " +
+                             dir / "float.wav" + "Unidentified encoding in .WAV file");
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"float.wav", "good.au", "good.wav", "tone.raw"}));
 }
 
@@ -154,6 +159,102 @@ TEST(CliTest, OptionsAndUsage) {
     EXPECT_TRUE(FileExists(dir / "q.au"));
     EXPECT_TRUE(FileExists(dir / "-dash.au"));
     EXPECT_NE(Cli({"--version"}).out.find("2.1"), std::string::npos);
+}
+
+// Output folder, no-clobber and jobs: what each run prints, its status and
+// the files it leaves. Inputs: good a.wav and b.wav, a broken c.wav; out/
+// already holds b.au.
+TEST(CliTest, BatchOptions) {
+    TempDir dir;
+    const std::string out = dir / "out";
+    struct BatchCase {
+        const char* name;
+        std::vector<std::string> arguments;  // the inputs follow
+        int status;
+        std::string stdoutText;
+        std::vector<std::string> errorStarts;  // each stderr line starts so
+        std::vector<std::string> outFolder;    // out/ afterwards
+        bool oldKept;                          // out/b.au still the old one
+    };
+    const std::string a = dir / "a.wav", b = dir / "b.wav", c = dir / "c.wav";
+    const std::string ok = "  AUファイルに変換成功\n";
+    const BatchCase cases[] = {
+        {"errors name their file", {"-q", "-o", out}, 1, "", {"kelmoro-cli: " + c + ": データ読込みエラー"},
+         {"a.au", "b.au"}, false},
+        {"output folder replaces", {"-o", out}, 1, a + ok + b + ok, {"kelmoro-cli: " + c + ": "}, {"a.au", "b.au"}, false},
+        {"no-clobber keeps", {"--no-clobber", "--output-dir=" + out}, 1, a + ok,
+         {"kelmoro-cli: " + b + ": skipped: " + out + "/b.au", "kelmoro-cli: " + c + ": "}, {"a.au", "b.au"}, true},
+        {"jobs keep input order", {"-j", "3", "-o", out}, 1, a + ok + b + ok, {"kelmoro-cli: " + c + ": "}, {"a.au", "b.au"}, false},
+        {"jobs 0", {"-j0", "-n", "-o", out}, 1, a + ok, {"kelmoro-cli: " + b + ": skipped", "kelmoro-cli: " + c + ": "}, {"a.au", "b.au"}, true},
+        {"missing folder", {"-o", dir / "none"}, 2, "", {"kelmoro-cli: output folder", "Usage:"}, {"b.au"}, true},
+        {"bad jobs", {"--jobs=x"}, 2, "", {"kelmoro-cli: jobs must be", "Usage:"}, {"b.au"}, true},
+    };
+    const Bytes goodWav = OneSecondStereo();
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.name);
+        std::system(("rm -rf '" + out + "' && mkdir '" + out + "'").c_str());
+        WriteFile(a, goodWav);
+        WriteFile(b, goodWav);
+        WriteFile(c, Bytes{'R', 'I', 'F', 'F', 1, 0, 0, 0, 'W', 'A', 'V', 'E', 'd', 'a'});
+        WriteFile(out + "/b.au", Bytes{'o', 'l', 'd'});
+        std::vector<std::string> arguments = t.arguments;
+        arguments.insert(arguments.end(), {a, b, c});
+        ProcessResult run = Cli(arguments);
+        EXPECT_EQ(run.status, t.status);
+        EXPECT_EQ(run.out, t.stdoutText);
+        std::istringstream lines(run.err);
+        std::string line;
+        for (const auto& start : t.errorStarts) {
+            ASSERT_TRUE(std::getline(lines, line)) << run.err;
+            EXPECT_EQ(line.rfind(start, 0), 0u) << line;
+        }
+        std::vector<std::string> names;
+        if (DIR* folder = opendir(out.c_str())) {
+            while (dirent* entry = readdir(folder)) {
+                if (entry->d_name[0] != '.') names.emplace_back(entry->d_name);
+            }
+            closedir(folder);
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, t.outFolder);
+        EXPECT_EQ(ReadFile(out + "/b.au") == (Bytes{'o', 'l', 'd'}), t.oldKept);
+        EXPECT_FALSE(FileExists(dir / "a.au"));  // never beside the input
+    }
+}
+
+// Ctrl+C in a run with jobs: every worker ends, the run ends by the signal,
+// and no file is left half-written.
+TEST(CliTest, InterruptedJobsLeaveNothingBehind) {
+    TempDir dir;
+    const Bytes big = SimpleWav({.channels = 2, .rate = 44100, .bits = 16},
+                                Pcm16(std::vector<std::int16_t>(2 * 44100 * 120, 7)));
+    std::vector<std::string> arguments{"-q", "-j", "2"};
+    for (int i = 0; i < 6; ++i) {
+        const std::string name = dir / ("f" + std::to_string(i) + ".wav");
+        WriteFile(name, big);
+        arguments.push_back(name);
+    }
+    const char* cli = std::getenv("KELMORO_CLI");
+    ASSERT_NE(cli, nullptr);
+    std::vector<char*> argv{const_cast<char*>(cli)};
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);  // its own group, as a shell job
+    ASSERT_EQ(posix_spawn(&pid, cli, nullptr, &attributes, argv.data(), environ), 0);
+    posix_spawnattr_destroy(&attributes);
+    usleep(150 * 1000);
+    kill(-pid, SIGINT);  // what the terminal does on Ctrl+C
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGINT);
+    EXPECT_NE(kill(-pid, 0), 0) << "a worker outlived the run";
+    for (const auto& name : dir.List()) {
+        EXPECT_NE(name[0], '.') << "temporary file left: " << name;
+    }
 }
 
 TEST(CliTest, WalksFileNamesInTheLocalesCodePage) {

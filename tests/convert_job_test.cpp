@@ -106,3 +106,32 @@ TEST(ConvertJobTest, FolderNamesKeepTheirCaseAndTheirWav) {
 
 }  // namespace
 }  // namespace kelmoro::test
+
+namespace kelmoro::test {
+namespace {
+
+// Jobs in a row reuse the sample memory: a smaller file after a larger one
+// gets exactly its own samples, and memory grows only for a larger file.
+TEST(ConvertJobTest, ReusedMemoryHoldsOnlyTheCurrentFile) {
+    TempDir dir;
+    WriteFile(dir / "big.wav", SimpleWav({.channels = 2, .rate = 44100},
+                                         Pcm16(std::vector<std::int16_t>(2 * 300000, -2000))));
+    WriteFile(dir / "small.wav", SimpleWav({.channels = 1, .rate = 8012}, Pcm16({5, 6, 7})));
+    RecordingHost host;
+    ASSERT_TRUE(RunJob(dir / "small.wav", host));
+    const Bytes smallAlone = ReadFile(dir / "small.au");
+    ASSERT_TRUE(RunJob(dir / "big.wav", host));
+    const Bytes bigFirst = ReadFile(dir / "big.au");
+    const std::size_t capacity = g_convertContext.left.capacity();
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(RunJob(dir / "small.wav", host));
+        EXPECT_EQ(ReadFile(dir / "small.au"), smallAlone);
+        ASSERT_TRUE(RunJob(dir / "big.wav", host));
+        EXPECT_EQ(ReadFile(dir / "big.au"), bigFirst);
+    }
+    EXPECT_EQ(g_convertContext.left.capacity(), capacity);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+}  // namespace
+}  // namespace kelmoro::test

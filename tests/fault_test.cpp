@@ -860,7 +860,10 @@ TEST_P(LimitTest, FailsWithOneMessageAndStatusOne) {
     const int status = WaitFor(Start(launch));
 
     std::string expected = c.expectedError;
-    if (auto at = expected.find('@'); at != std::string::npos) expected.replace(at, 1, input);
+    for (auto at = expected.find('@'); at != std::string::npos; at = expected.find('@', at)) {
+        expected.replace(at, 1, input);
+        at += input.size();
+    }
     ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(Slurp(dir / "err"), expected + "\n");
@@ -872,9 +875,11 @@ TEST_P(LimitTest, FailsWithOneMessageAndStatusOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     FaultTest, LimitTest,
-    testing::Values(LimitCase{"FileSizeLimit", LimitCase::kFileSizeLimit, kDataWriteError, false},
+    testing::Values(LimitCase{"FileSizeLimit", LimitCase::kFileSizeLimit,
+                              "kelmoro-cli: @: " + kDataWriteError, false},
                     LimitCase{"MemoryLimit", LimitCase::kMemoryLimit,
-                              "Wave ファイル 読込みエラー:  file @ is too large to convert", false},
+                              "kelmoro-cli: @: Wave ファイル 読込みエラー:  file @ is too large to convert",
+                              false},
                     LimitCase{"FullStdout", LimitCase::kFullStdout,
                               "kelmoro-cli: standard output: No space left on device", true},
                     LimitCase{"ClosedStdout", LimitCase::kClosedStdout,

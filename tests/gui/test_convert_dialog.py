@@ -197,8 +197,12 @@ class NoDisplayTest(unittest.TestCase):
                     if path.endswith(".au"):
                         os.remove(os.path.join(self.dir, path))
                 cli = self.run_program(KELMORO_CLI, source)
+                # Each error line starts with the program's own name.
+                cli_errors = cli.stderr.replace(b"kelmoro-cli: ", b"kelmoro: ")
                 self.assertEqual((gui.returncode, gui.stdout, gui.stderr),
-                                 (cli.returncode, cli.stdout, cli.stderr), (display, name))
+                                 (cli.returncode, cli.stdout, cli_errors), (display, name))
+                if name == "missing.wav":
+                    self.assertTrue(gui.stderr.startswith(b"kelmoro: " + source.encode() + b": "))
                 if name == "Song.WAV":
                     self.assertEqual(gui.returncode, 0)
                     self.assertIn("song.au", produced)

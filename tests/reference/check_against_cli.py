@@ -34,7 +34,8 @@ def expected_result(outcome, path):
     if outcome.kind == "converted":
         return 0, au_reference.converted_line(path) + b"\n", b""
     if outcome.kind == "failed":
-        return 1, b"", b"".join(m + b"\n" for m in outcome.messages)
+        return 1, b"", b"".join(b"kelmoro-cli: " + path + b": " + m + b"\n"
+                                for m in outcome.messages)
     return 1, b"", silent_line(path)
 
 
