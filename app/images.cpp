@@ -84,6 +84,17 @@ wxBitmap ToolbarButton(int index) {
     return strip.GetSubBitmap(wxRect(index * kButtonWidth, 0, kButtonWidth, kButtonHeight));
 }
 
+wxBitmapBundle ToolbarImages(int index) {
+    // The 2x strip, when embedded, gives screens scaled by 2 a picture drawn
+    // for their resolution instead of the 1x one enlarged pixel by pixel.
+    const wxBitmap large =
+        Embedded("toolbar@2x.png", 2 * kButtonWidth * kButtonCount, 2 * kButtonHeight);
+    if (!large.IsOk()) return wxBitmapBundle::FromBitmap(ToolbarButton(index));
+    return wxBitmapBundle::FromBitmaps(
+        ToolbarButton(index), large.GetSubBitmap(wxRect(2 * index * kButtonWidth, 0,
+                                                        2 * kButtonWidth, 2 * kButtonHeight)));
+}
+
 wxBitmap AppIconBitmap(int size) {
     // kelmoro.png is the 32 x 32 picture; every other size has its own file.
     const std::string name =

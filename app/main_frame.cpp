@@ -134,7 +134,7 @@ bool CMainFrame::LoadToolBar(int) {
             m_wndToolBar->AddSeparator();
             continue;
         }
-        m_wndToolBar->AddTool(button.id, wxEmptyString, ToolbarButton(button.image), wxNullBitmap,
+        m_wndToolBar->AddTool(button.id, wxEmptyString, ToolbarImages(button.image), wxNullBitmap,
                               wxITEM_NORMAL, ToolTip(button.prompt), Prompt(button.prompt),
                               nullptr);
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""Draws Kelmoro's pictures: the banner, the toolbar strip, the application
-icon (every size the desktop needs, plus an SVG) and the document icon.
+"""Draws Kelmoro's pictures: the banner, the toolbar strip (also at 2x), the
+application icon (every size the desktop needs, plus an SVG) and the
+document icon.
 
 Run it from anywhere; it writes next to itself, or into the folder given as
 its one argument:  /usr/bin/python3 res/draw_images.py [OUTPUT_DIR]
@@ -118,7 +119,8 @@ def draw_banner():
 
 # ---------------------------------------------------------------------------
 # Toolbar strip: three 16 x 15 buttons side by side, drawn pixel by pixel in
-# the classic sixteen colours on a transparent ground.
+# the classic sixteen colours on a transparent ground; toolbar@2x.png holds
+# the same buttons at twice the size, enlarged with Scale2x.
 
 TOOLBAR_CELL = (16, 15)
 
@@ -191,10 +193,10 @@ ARROW_QUESTION = [
 ]
 
 
-def pixel_art(rows):
-    width, height = TOOLBAR_CELL
+def pixel_art(rows, size=TOOLBAR_CELL):
+    width, height = size
     assert len(rows) == height and all(len(row) == width for row in rows), rows
-    image = Image.new("RGBA", TOOLBAR_CELL, (0, 0, 0, 0))
+    image = Image.new("RGBA", size, (0, 0, 0, 0))
     for y, row in enumerate(rows):
         for x, code in enumerate(row):
             colour = PALETTE[code]
@@ -203,11 +205,41 @@ def pixel_art(rows):
     return image
 
 
-def draw_toolbar():
+def scale2x(rows):
+    """The rows at twice the size by Scale2x (EPX): each pixel becomes a
+    2 x 2 block of its own colour, except that a corner takes the colour of
+    the two neighbours meeting there when they agree, so diagonal edges come
+    out as finer steps instead of doubled ones. Only colours already in the
+    drawing are used: still crisp pixel art, nothing blurred."""
+    height, width = len(rows), len(rows[0])
+
+    def at(x, y, default):
+        return rows[y][x] if 0 <= x < width and 0 <= y < height else default
+
+    large = [[None] * (2 * width) for _ in range(2 * height)]
+    for y in range(height):
+        for x in range(width):
+            p = rows[y][x]
+            up, down = at(x, y - 1, p), at(x, y + 1, p)
+            left, right = at(x - 1, y, p), at(x + 1, y, p)
+            large[2 * y][2 * x] = up if left == up and left != down and up != right else p
+            large[2 * y][2 * x + 1] = right if up == right and up != left and right != down else p
+            large[2 * y + 1][2 * x] = left if down == left and down != right and left != up else p
+            large[2 * y + 1][2 * x + 1] = (down if right == down and right != up and down != left
+                                           else p)
+    return ["".join(row) for row in large]
+
+
+def draw_toolbar(scale=1):
+    """The strip, or with scale=2 the same buttons at twice the size for
+    screens scaled by 2 (GDK_SCALE=2)."""
     cells = [OPEN_FOLDER, QUESTION_MARK, ARROW_QUESTION]
-    strip = Image.new("RGBA", (TOOLBAR_CELL[0] * len(cells), TOOLBAR_CELL[1]), (0, 0, 0, 0))
+    if scale == 2:
+        cells = [scale2x(rows) for rows in cells]
+    width, height = TOOLBAR_CELL[0] * scale, TOOLBAR_CELL[1] * scale
+    strip = Image.new("RGBA", (width * len(cells), height), (0, 0, 0, 0))
     for index, rows in enumerate(cells):
-        strip.paste(pixel_art(rows), (index * TOOLBAR_CELL[0], 0))
+        strip.paste(pixel_art(rows, (width, height)), (index * width, 0))
     return strip
 
 
@@ -420,6 +452,7 @@ def main():
     out.mkdir(parents=True, exist_ok=True)
     save_png(draw_banner(), out / "banner.png")
     save_png(draw_toolbar(), out / "toolbar.png")
+    save_png(draw_toolbar(2), out / "toolbar@2x.png")
     for size in APP_ICON_SIZES:
         name = "kelmoro.png" if size == 32 else f"kelmoro-{size}.png"
         save_png(draw_app_icon(size), out / name)

@@ -16,6 +16,7 @@ from PIL import Image
 EXPECTED = [
     ("banner.png", 561, 70),
     ("toolbar.png", 48, 15),
+    ("toolbar@2x.png", 96, 30),
     ("kelmoro.png", 32, 32),
     ("kelmoro-16.png", 16, 16),
     ("kelmoro-48.png", 48, 48),
@@ -77,6 +78,21 @@ def main():
                             and list(a.convert("RGBA").getdata()) == list(b.convert("RGBA").getdata()))
             if not same:
                 failures.append(f"{name}: differs from what res/draw_images.py draws now")
+
+    # The 2x strip shows the same buttons: each 2 x 2 block takes its colours
+    # from the 1x pixel it stands for and that pixel's four neighbours.
+    with Image.open(res / "toolbar.png") as small, Image.open(res / "toolbar@2x.png") as large:
+        small, large = small.convert("RGBA"), large.convert("RGBA")
+        w, h = small.size
+        strays = 0
+        for y in range(h):
+            for x in range(w):
+                near = {small.getpixel((min(max(x + dx, 0), w - 1), min(max(y + dy, 0), h - 1)))
+                        for dx, dy in ((0, 0), (1, 0), (-1, 0), (0, 1), (0, -1))}
+                block = {large.getpixel((2 * x + i, 2 * y + j)) for i in (0, 1) for j in (0, 1)}
+                strays += not block <= near
+        if strays:
+            failures.append(f"toolbar@2x.png: {strays} blocks not drawn from toolbar.png")
 
     for failure in failures:
         print("FAIL:", failure, file=sys.stderr)
