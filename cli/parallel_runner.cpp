@@ -112,7 +112,7 @@ private:
     void Assign(Worker& worker);
     void Receive(Worker& worker);
     void PrintReady();
-    void Retire(Worker& worker);
+    int Retire(Worker& worker);
     [[noreturn]] void EndBySignal(int signal);
 
     const std::vector<std::string>& files_;
@@ -122,6 +122,7 @@ private:
     std::size_t nextToSend_ = 0;
     std::size_t nextToPrint_ = 0;
     struct sigaction previous_[3] = {};
+    struct sigaction previousPipe_ = {};
     sigset_t unblocked_;
 };
 
@@ -151,6 +152,7 @@ bool Pool::Spawn(Worker& worker) {
         close(tasks[1]);
         close(results[0]);
         for (int i = 0; i < 3; ++i) sigaction(kForwardedSignals[i], &previous_[i], nullptr);
+        sigaction(SIGPIPE, &previousPipe_, nullptr);
         sigprocmask(SIG_SETMASK, &unblocked_, nullptr);
         RunWorker(tasks[0], results[1], files_, options_);
     }
@@ -176,17 +178,20 @@ void Pool::Assign(Worker& worker) {
     worker.busyWith = nextToSend_++;
 }
 
-// Closes the worker's task pipe, so that it ends, and waits for it.
-void Pool::Retire(Worker& worker) {
+// Closes the worker's task pipe, so that it ends, and waits for it; returns
+// its wait status (0 when there was no worker).
+int Pool::Retire(Worker& worker) {
     if (worker.tasks >= 0) close(worker.tasks);
     if (worker.results >= 0) close(worker.results);
     worker.tasks = worker.results = -1;
+    int status = 0;
     if (worker.pid > 0) {
-        while (waitpid(worker.pid, nullptr, 0) < 0 && errno == EINTR) {
+        while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
         }
     }
     worker.pid = -1;
     worker.busyWith.reset();
+    return status;
 }
 
 void Pool::Receive(Worker& worker) {
@@ -204,10 +209,18 @@ void Pool::Receive(Worker& worker) {
     const std::size_t index = *worker.busyWith;
     if (!whole) {
         // The worker ended in the middle of a file (killed, or out of memory).
+        const int status = Retire(worker);
+        // Ctrl+C reaches every worker with the parent: the run was
+        // interrupted, and ends as it would without -j, with no line for
+        // the files cut short.
+        if (WIFSIGNALED(status)) {
+            for (int signal : kForwardedSignals) {
+                if (WTERMSIG(status) == signal) EndBySignal(signal);
+            }
+        }
         result = FileResult{};
         result.err = "kelmoro-cli: " + files_[index] + ": the conversion ended abnormally\n";
         results_[index] = std::move(result);
-        Retire(worker);
         if (nextToSend_ < files_.size() && Spawn(worker)) Assign(worker);
         return;
     }
@@ -250,6 +263,13 @@ std::vector<FileOutcome> Pool::Run(int jobs) {
     for (int signal : kForwardedSignals) sigaddset(&blocked, signal);
     sigprocmask(SIG_BLOCK, &blocked, &unblocked_);
     for (int i = 0; i < 3; ++i) sigaction(kForwardedSignals[i], nullptr, &previous_[i]);
+    // A worker that has just died must not take the parent with it when a
+    // task is written to its pipe: the write fails with EPIPE instead, and
+    // the worker's end is handled like any other.
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &previousPipe_);
 
     workers_.resize(static_cast<std::size_t>(jobs));
     for (Worker& worker : workers_) {
@@ -295,6 +315,7 @@ std::vector<FileOutcome> Pool::Run(int jobs) {
     PrintReady();
     for (Worker& worker : workers_) Retire(worker);
     for (int i = 0; i < 3; ++i) sigaction(kForwardedSignals[i], &previous_[i], nullptr);
+    sigaction(SIGPIPE, &previousPipe_, nullptr);
     sigprocmask(SIG_SETMASK, &unblocked_, nullptr);
     if (g_signal != 0) EndBySignal(g_signal);
 

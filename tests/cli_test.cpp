@@ -245,8 +245,20 @@ TEST(CliTest, InterruptedJobsLeaveNothingBehind) {
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);  // its own group, as a shell job
     ASSERT_EQ(posix_spawn(&pid, cli, nullptr, &attributes, argv.data(), environ), 0);
     posix_spawnattr_destroy(&attributes);
-    usleep(150 * 1000);
+    // Wait until a worker is writing an AU file, then stop the whole group
+    // and send Ctrl+C while nothing runs, so the signal lands mid-write.
+    auto writing = [&] {
+        for (const auto& name : dir.List()) {
+            if (name[0] == '.') return true;
+        }
+        return false;
+    };
+    for (int tries = 0; !writing() && tries < 2'000'000; ++tries) {
+    }
+    EXPECT_TRUE(writing()) << "no worker was seen writing";
+    kill(-pid, SIGSTOP);
     kill(-pid, SIGINT);  // what the terminal does on Ctrl+C
+    kill(-pid, SIGCONT);
     int status = 0;
     waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status));
