@@ -15,6 +15,7 @@
 #include "kelmoro_view.h"
 #include "main_frame.h"
 #include "message_box.h"
+#include "native_window_fit.h"
 #include "res/resource.h"
 #include "res/strings.h"
 #include "wx_text.h"
@@ -166,6 +167,8 @@ void CKelmoroApp::OnFileOpen(wxCommandEvent&) {
     auto* dialog =
         new wxFileDialog(GetTopWindow(), U8(res::kOpenDialogTitle), wxEmptyString,
                          U8(res::kOpenInitialName), filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    // GTK gives the chooser a size of its own, taller than a small screen.
+    KeepNativeWindowInWorkArea(dialog);
     std::string path;
     if (dialog->ShowModal() == wxID_OK) path = PathBytes(dialog->GetPath());
     dialog->Destroy();

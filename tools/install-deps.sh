@@ -12,7 +12,7 @@ packages=(
 # Extra sets, named on the command line: e.g. install-deps.sh gui bench
 for extra in "$@"; do
   case "$extra" in
-    gui) packages+=(libwxgtk3.2-dev libx11-dev python3 xvfb xauth xdotool x11-utils imagemagick dbus openbox
+    gui) packages+=(libwxgtk3.2-dev libgtk-3-dev libx11-dev python3 xvfb xauth xdotool x11-utils imagemagick dbus openbox
                     fonts-ipafont-gothic adwaita-icon-theme) ;;
     bench) packages+=(ffmpeg hyperfine libbenchmark-dev time) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
