@@ -100,8 +100,14 @@ int CMainFrame::OnCreate() {
     // Dockable on every side and floatable by its gripper; docked at the top.
     m_manager.AddPane(
         m_wndToolBar,
-        wxAuiPaneInfo().Name("toolbar").ToolbarPane().Top().Dockable(true).Floatable(true).Gripper(
-            false));
+        wxAuiPaneInfo()
+            .Name("toolbar")
+            .Caption(wxStripMenuCodes(U8(res::kMenuViewToolbar), wxStrip_Menu))  // floating title
+            .ToolbarPane()
+            .Top()
+            .Dockable(true)
+            .Floatable(true)
+            .Gripper(false));
     m_manager.Update();
     ShowIdleMessage();
     return 0;
