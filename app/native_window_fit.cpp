@@ -1,15 +1,26 @@
 // A native GTK window kept inside the work area of its monitor.
 #include "native_window_fit.h"
 
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace kelmoro {
 
 namespace {
 
+// A window manager keeps windows on the screen itself (and knows the size of
+// the frame it adds); only on a bare X server does nothing.
+bool WithoutWindowManager(GtkWidget* widget) {
+    GdkScreen* screen = gtk_widget_get_screen(widget);
+    return GDK_IS_X11_SCREEN(screen) &&
+           std::strcmp(gdk_x11_screen_get_window_manager_name(screen), "unknown") == 0;
+}
+
 void FitToWorkArea(GtkWindow* window) {
+    if (!WithoutWindowManager(GTK_WIDGET(window))) return;
     GdkWindow* native = gtk_widget_get_window(GTK_WIDGET(window));
     if (native == nullptr) return;
     GdkMonitor* monitor =
@@ -18,20 +29,23 @@ void FitToWorkArea(GtkWindow* window) {
     GdkRectangle area;
     gdk_monitor_get_workarea(monitor, &area);
 
+    // The window manager's frame, if any, must fit too: the size set is
+    // the inside's, the position the frame's.
+    GdkRectangle frame;
+    gdk_window_get_frame_extents(native, &frame);
     int width = 0;
     int height = 0;
     gtk_window_get_size(window, &width, &height);
-    const int fitWidth = std::min(width, area.width);
-    const int fitHeight = std::min(height, area.height);
+    const int frameWidth = std::max(0, frame.width - width);
+    const int frameHeight = std::max(0, frame.height - height);
+    const int fitWidth = std::min(width, area.width - frameWidth);
+    const int fitHeight = std::min(height, area.height - frameHeight);
     if (fitWidth != width || fitHeight != height) {
         gtk_window_resize(window, fitWidth, fitHeight);
     }
-    int x = 0;
-    int y = 0;
-    gtk_window_get_position(window, &x, &y);
-    const int fitX = std::clamp(x, area.x, area.x + area.width - fitWidth);
-    const int fitY = std::clamp(y, area.y, area.y + area.height - fitHeight);
-    if (fitX != x || fitY != y) gtk_window_move(window, fitX, fitY);
+    const int fitX = std::clamp(frame.x, area.x, area.x + area.width - fitWidth - frameWidth);
+    const int fitY = std::clamp(frame.y, area.y, area.y + area.height - fitHeight - frameHeight);
+    if (fitX != frame.x || fitY != frame.y) gtk_window_move(window, fitX, fitY);
 }
 
 void OnMap(GtkWidget* widget, gpointer) {

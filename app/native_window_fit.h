@@ -9,8 +9,9 @@
 namespace kelmoro {
 
 // From now on, each time `window`'s native GTK window is mapped, moved or
-// resized, it is shrunk to the work area of its monitor if larger and moved
-// wholly inside it.
+// resized on an X server without a window manager, it is shrunk to the work
+// area of its monitor if larger and moved wholly inside it. A window manager
+// does that itself.
 void KeepNativeWindowInWorkArea(wxWindow* window);
 
 }  // namespace kelmoro
