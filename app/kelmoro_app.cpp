@@ -17,6 +17,7 @@
 #include "kelmoro_view.h"
 #include "main_frame.h"
 #include "message_box.h"
+#include "native_window_fit.h"
 #include "res/resource.h"
 #include "res/strings.h"
 #include "wx_text.h"
@@ -193,6 +194,8 @@ std::string CKelmoroApp::ChooseFileToOpen() {
     auto* dialog =
         new wxFileDialog(GetTopWindow(), U8(res::kOpenDialogTitle), folder,
                          U8(res::kOpenInitialName), filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    // GTK gives the chooser a size of its own, taller than a small screen.
+    KeepNativeWindowInWorkArea(dialog);
     std::string path;
     wxString chosenFolder;
     if (dialog->ShowModal() == wxID_OK) {

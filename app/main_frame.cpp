@@ -98,10 +98,16 @@ int CMainFrame::OnCreate() {
         return -1;
     }
     // Dockable on every side and floatable by its gripper; docked at the top.
-    m_manager.AddPane(
-        m_wndToolBar,
-        wxAuiPaneInfo().Name("toolbar").ToolbarPane().Top().Dockable(true).Floatable(true).Gripper(
-            false));
+    // Floating, it is a small tool window titled with the bar's name.
+    const wxString title = wxStripMenuCodes(U8(res::kMenuViewToolbar), wxStrip_Menu);
+    m_manager.AddPane(m_wndToolBar, wxAuiPaneInfo()
+                                        .Name("toolbar")
+                                        .Caption(title)
+                                        .ToolbarPane()
+                                        .Top()
+                                        .Dockable(true)
+                                        .Floatable(true)
+                                        .Gripper(false));
     m_manager.Update();
     ShowIdleMessage();
     return 0;

@@ -78,9 +78,10 @@ def bar_fraction(session, window, capture):
 class GuiTestCase(unittest.TestCase):
     """Each test gets its own X session and a scratch folder."""
     SCREEN = (1024, 768)
+    WINDOW_MANAGER = True  # openbox on the screen; False: bare Xvfb
 
     def setUp(self):
-        self.session = XSession(*self.SCREEN)
+        self.session = XSession(*self.SCREEN, window_manager=self.WINDOW_MANAGER)
         self.addCleanup(self.session.close)
         self.dir = tempfile.mkdtemp(prefix="kelmoro-files-")
         self.addCleanup(subprocess.run, ["rm", "-rf", self.dir])

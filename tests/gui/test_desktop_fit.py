@@ -6,6 +6,9 @@ import unittest
 
 from gui_support import GuiTestCase, keep_screenshot, make_wav, wait_for
 
+MAIN = "Vantrel"
+CHOOSER = "ファイルを開く"
+ABOUT = "Kelmoroのﾊﾞｰｼﾞｮﾝ情報"
 SUCCESS = "  AUファイルに変換成功"
 CANNOT_OPEN = " ファイルを開けません"
 
@@ -73,6 +76,53 @@ class FitTest(GuiTestCase):
                 self.assertEqual(len(self.box_lines()), len(sources))
                 self.assertTrue(os.path.isfile(os.path.join(self.dir, "first.au")))
                 self.assertTrue(os.path.isfile(os.path.join(self.dir, "second.au")))
+
+
+class NoWindowManagerTest(GuiTestCase):
+    """Bare Xvfb: no window manager keeps windows on the screen, so the
+    program must size and place each one itself."""
+    SCREEN = (1280, 800)
+    WINDOW_MANAGER = False
+
+    def test_every_window_fits_the_screen_without_a_window_manager(self):
+        source = make_wav(os.path.join(self.dir, "Voice.wav"), seconds=1)
+        with self.subTest("main window, file chooser, version dialog"):
+            proc = self.start()
+            self.addCleanup(proc.kill)
+            frame = self.session.wait_window(proc.pid, MAIN)
+            self.assert_on_screen(frame)
+            x, y, width, height = self.session.geometry(frame)
+            # No window manager gives the focus: the pointer over the window does.
+            self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2)])
+            time.sleep(0.3)
+            self.session.key("ctrl+o")
+            chooser = self.session.wait_window(proc.pid, CHOOSER)
+            time.sleep(0.5)  # the chooser sizes itself once it has loaded
+            self.assert_on_screen(chooser)
+            keep_screenshot(self.session, "chooser-without-window-manager.png", [chooser])
+            self.session.key("Escape")
+            wait_for(lambda: chooser not in self.session.windows(proc.pid), what="chooser closed")
+            self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2)])
+            time.sleep(0.3)
+            self.session.key("alt+h")
+            time.sleep(0.3)
+            self.session.key("a")
+            about = self.session.wait_window(proc.pid, ABOUT)
+            self.assert_on_screen(about)
+            self.session.key("Return")
+            wait_for(lambda: about not in self.session.windows(proc.pid), what="about closed")
+        proc.kill()
+        proc.wait()
+        with self.subTest("progress dialog and message box"):
+            proc = self.start(source)
+            self.assert_on_screen(self.session.wait_window(proc.pid, source))
+            box = self.wait_box(proc)
+            time.sleep(0.3)  # laid out
+            x, y, width, height = self.assert_on_screen(box)
+            self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2)])
+            time.sleep(0.3)
+            self.session.key("Return")
+            self.assertEqual(self.finish(proc), 0)
 
 
 if __name__ == "__main__":

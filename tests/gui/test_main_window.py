@@ -430,6 +430,14 @@ class MainWindowTest(GuiTestCase):
         fx, fy, fwidth, fheight = self.session.geometry(floating)
         self.assertGreater(fy, y + height)  # where it was dropped, outside the frame
         self.assertLess(fwidth, width)
+        # A small tool window: titled, its title drawn in the strip above
+        # the buttons (not an empty strip of one colour).
+        self.assertEqual(self.session.window_name(floating), "ﾂｰﾙ ﾊﾞｰ")
+        self.assert_on_screen(floating)
+        fwidth, fheight, pixels = self.frame_capture(floating)
+        strip = {pixels[i:i + 3] for row in range(2, 14)
+                 for i in range(row * fwidth * 3, (row + 1) * fwidth * 3, 3)}
+        self.assertGreater(len(strip), 4, "the strip above the buttons is empty")
         keep_screenshot(self.session, "toolbar-floating.png", [frame, floating])
         # The View item hides and shows it where it floats.
         self.open_menu("alt+v", VIEW_MENU)

@@ -1,4 +1,5 @@
-"""A private X session for GUI tests: Xvfb on a free display, openbox on it,
+"""A private X session for GUI tests: Xvfb on a free display, openbox on it
+(or no window manager at all),
 and the real `kelmoro` started inside, driven with xdotool.
 
 Everything waits by polling with a deadline; nothing sleeps for long. Every
@@ -31,7 +32,7 @@ def wait_for(predicate, timeout=10.0, interval=0.05, what="condition"):
 
 
 class XSession:
-    def __init__(self, width=1024, height=768):
+    def __init__(self, width=1024, height=768, window_manager=True):
         self.procs = []
         self.tmp = tempfile.mkdtemp(prefix="kelmoro-gui-")
         self.home = os.path.join(self.tmp, "home")
@@ -40,7 +41,10 @@ class XSession:
         self.log = os.path.join(self.tmp, "output.log")
         try:
             self.display = self._start_xvfb(width, height)
-            self._start_openbox()
+            if window_manager:
+                self._start_openbox()
+            else:
+                self._environment()
         except BaseException:
             self.close()  # nothing may outlive a failed start
             raise
