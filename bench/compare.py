@@ -60,22 +60,28 @@ def run_once(argv, scratch):
     return wall, peak_kib * 1024
 
 
-def measure(cli, wav, rounds):
+def interleaved(make_table, rounds):
+    """Wall times and peaks of every command of the table, one run of each per
+    round in a rotating order; the first round only warms the page cache."""
     out_dir = tempfile.mkdtemp(prefix="kelmoro-bench-")
-    table = commands(cli, wav, out_dir)
+    table = make_table(out_dir)
     walls = {name: [] for name, _ in table}
     peaks = {name: [] for name, _ in table}
     for round_index in range(rounds + 1):
         shift = round_index % len(table)
         for name, argv in table[shift:] + table[:shift]:
             wall, peak = run_once(argv, out_dir)
-            if round_index > 0:  # the first round only warms the page cache
+            if round_index > 0:
                 walls[name].append(wall)
                 peaks[name].append(peak)
     for name in os.listdir(out_dir):
         os.remove(os.path.join(out_dir, name))
     os.rmdir(out_dir)
     return [(name, walls[name], peaks[name]) for name, _ in table]
+
+
+def measure(cli, wav, rounds):
+    return interleaved(lambda out_dir: commands(cli, wav, out_dir), rounds)
 
 
 def back_to_back(cli, wav, rounds):
@@ -113,21 +119,7 @@ def batch_commands(cli, clips, single, out_dir):
 
 
 def measure_batch(cli, clips, single, rounds):
-    out_dir = tempfile.mkdtemp(prefix="kelmoro-bench-")
-    table = batch_commands(cli, clips, single, out_dir)
-    walls = {name: [] for name, _ in table}
-    peaks = {name: [] for name, _ in table}
-    for round_index in range(rounds + 1):
-        shift = round_index % len(table)
-        for name, argv in table[shift:] + table[:shift]:
-            wall, peak = run_once(argv, out_dir)
-            if round_index > 0:
-                walls[name].append(wall)
-                peaks[name].append(peak)
-    for name in os.listdir(out_dir):
-        os.remove(os.path.join(out_dir, name))
-    os.rmdir(out_dir)
-    return [(name, walls[name], peaks[name]) for name, _ in table]
+    return interleaved(lambda out_dir: batch_commands(cli, clips, single, out_dir), rounds)
 
 
 def report_batch(cli, clips, single, rounds):
