@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "console_output.h"
+#include "platform/posix_calls.h"
 
 namespace kelmoro {
 namespace {
@@ -49,8 +50,7 @@ struct Worker {
 bool WriteAll(int fd, const void* bytes, std::size_t count) {
     const auto* at = static_cast<const char*>(bytes);
     while (count > 0) {
-        const ssize_t wrote = write(fd, at, count);
-        if (wrote < 0 && errno == EINTR) continue;
+        const ssize_t wrote = platform::RetryInterrupted([&] { return write(fd, at, count); });
         if (wrote <= 0) return false;
         at += wrote;
         count -= static_cast<std::size_t>(wrote);
@@ -61,8 +61,7 @@ bool WriteAll(int fd, const void* bytes, std::size_t count) {
 bool ReadAll(int fd, void* bytes, std::size_t count) {
     auto* at = static_cast<char*>(bytes);
     while (count > 0) {
-        const ssize_t got = read(fd, at, count);
-        if (got < 0 && errno == EINTR) continue;
+        const ssize_t got = platform::RetryInterrupted([&] { return read(fd, at, count); });
         if (got <= 0) return false;
         at += got;
         count -= static_cast<std::size_t>(got);
