@@ -12,6 +12,7 @@
 #include "res/strings.h"
 #include "status_bar.h"
 #include "test_trace.h"
+#include "tool_tips.h"
 #include "wx_text.h"
 
 namespace kelmoro {
@@ -114,8 +115,10 @@ int CMainFrame::OnCreate() {
 }
 
 bool CMainFrame::CreateToolBarEx() {
-    m_wndToolBar = new wxAuiToolBar(this, res::cmd::AFX_IDW_TOOLBAR, wxDefaultPosition,
-                                    wxDefaultSize, wxAUI_TB_DEFAULT_STYLE | wxAUI_TB_GRIPPER);
+    m_wndToolBar =
+        new wxAuiToolBar(this, res::cmd::AFX_IDW_TOOLBAR, wxDefaultPosition, wxDefaultSize,
+                         wxAUI_TB_DEFAULT_STYLE | wxAUI_TB_GRIPPER | wxAUI_TB_NO_TOOLTIPS);
+    m_toolTips = std::make_unique<ToolBarToolTips>(m_wndToolBar);
     m_wndToolBar->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
     m_wndToolBar->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
     m_wndToolBar->Bind(wxEVT_LEFT_DCLICK, &CMainFrame::OnToolBarDoubleClick, this);

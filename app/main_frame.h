@@ -10,8 +10,11 @@
 #include <wx/aui/aui.h>
 #include <wx/docview.h>
 
+#include <memory>
+
 #include "help_mode.h"
 #include "keyboard_leds.h"
+#include "tool_tips.h"
 
 namespace kelmoro {
 
@@ -70,6 +73,7 @@ private:
 
     wxStatusBar* m_wndStatusBar = nullptr;
     wxAuiToolBar* m_wndToolBar = nullptr;
+    std::unique_ptr<ToolBarToolTips> m_toolTips;
     wxAuiManager m_manager;
     wxWindow* m_viewWindow = nullptr;
     HelpMode m_helpMode;

@@ -439,6 +439,11 @@ class MainWindowTest(GuiTestCase):
                  for i in range(row * fwidth * 3, (row + 1) * fwidth * 3, 3)}
         self.assertGreater(len(strip), 4, "the strip above the buttons is empty")
         keep_screenshot(self.session, "toolbar-floating.png", [frame, floating])
+        # Its tooltips come up under its buttons there.
+        others = self.visible_windows()
+        span = list(self.toolbar_buttons(floating, fheight // 2).values())[-1]
+        self.session.run(["xdotool", "mousemove", str(sum(span) // 2), str(fy + fheight // 2)])
+        self.assert_tooltip_under(span, fy + fheight // 2, others)
         # The View item hides and shows it where it floats.
         self.open_menu("alt+v", VIEW_MENU)
         self.session.key("t")
@@ -456,6 +461,56 @@ class MainWindowTest(GuiTestCase):
         self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height - 60)])
         self.wait_status(0, IDLE)
         self.assertEqual(self.find_open_button(frame)[1], dy)  # in the top row again
+
+    def toolbar_buttons(self, window, dy):
+        """Each toolbar button's prompt and the screen columns it spans, found
+        by sweeping the row dy pixels below the window's top."""
+        x, y, width, _ = self.session.geometry(window)
+        columns = {}
+        for dx in range(0, min(width, 120), 2):
+            self.session.run(["xdotool", "mousemove", str(x + dx), str(y + dy)])
+            time.sleep(0.03)  # the status bar follows
+            if self.status(0) != IDLE:
+                columns.setdefault(self.status(0), []).append(x + dx)
+        return {prompt: (min(c), max(c)) for prompt, c in columns.items()}
+
+    def assert_tooltip_under(self, span, row, others):
+        """A tooltip window comes up centred under the columns span, below
+        the screen row the pointer is on, and lies on the screen."""
+        seen = []
+
+        def placed():
+            for tip in self.visible_windows() - others:
+                tip_x, tip_y, tip_width, _ = geometry = self.session.geometry(tip)
+                seen.append(geometry)
+                if span[0] - 2 <= tip_x + tip_width / 2 <= span[1] + 2 and tip_y > row:
+                    return tip
+            return None
+        try:
+            tip = wait_for(placed, timeout=5, what="the tooltip")
+        except AssertionError:
+            self.fail(f"no tooltip under columns {span}, below row {row}; last seen {seen[-1:]}")
+        self.assert_on_screen(tip)
+
+    def test_toolbar_tooltips_come_up_under_their_buttons(self):
+        self.proc, frame = self.start_main()
+        self.wait_status(0, IDLE)
+        others = self.visible_windows()
+        _, dy = self.find_open_button(frame)
+        row = self.session.geometry(frame)[1] + dy + 4
+        buttons = list(self.toolbar_buttons(frame, dy + 4).values())
+        self.assertEqual(len(buttons), 3)
+        x, y, width, height = self.session.geometry(frame)
+        # Each button from off the bar, then from one to the next.
+        for span in buttons:
+            self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height - 60)])
+            wait_for(lambda: self.visible_windows() == others, what="no tooltip")
+            self.session.run(["xdotool", "mousemove", str(sum(span) // 2), str(row)])
+            self.assert_tooltip_under(span, row, others)
+        keep_screenshot(self.session, "toolbar-tooltip.png", [frame])
+        for span in reversed(buttons[:-1]):
+            self.session.run(["xdotool", "mousemove", str(sum(span) // 2), str(row)])
+            self.assert_tooltip_under(span, row, others)
 
     def test_banner_is_never_scaled_and_is_clipped_by_a_smaller_view(self):
         self.proc, frame = self.start_main()
