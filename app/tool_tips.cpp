@@ -9,6 +9,7 @@
 #include <wx/stattext.h>
 
 #include <algorithm>
+#include <array>
 
 namespace kelmoro {
 
@@ -24,27 +25,26 @@ constexpr int kBrowseKeptMs = 500;
 constexpr int kGap = 4;
 constexpr int kPadding = 4;
 
+// The bar's mouse events that bring, move or take away a tooltip. A pointer
+// that jumps onto the bar may bring an enter event only. (wx makes its event
+// types when its library starts, hence not a table built before that.)
+const std::array<wxEventTypeTag<wxMouseEvent>, 6>& MouseEvents() {
+    static const std::array<wxEventTypeTag<wxMouseEvent>, 6> events = {
+        wxEVT_ENTER_WINDOW, wxEVT_MOTION,     wxEVT_LEAVE_WINDOW,
+        wxEVT_LEFT_DOWN,    wxEVT_RIGHT_DOWN, wxEVT_MIDDLE_DOWN};
+    return events;
+}
+
 }  // namespace
 
 ToolBarToolTips::ToolBarToolTips(wxAuiToolBar* bar) : m_bar(bar) {
-    // A pointer that jumps onto the bar may bring an enter event only.
-    m_bar->Bind(wxEVT_ENTER_WINDOW, &ToolBarToolTips::OnMotion, this);
-    m_bar->Bind(wxEVT_MOTION, &ToolBarToolTips::OnMotion, this);
-    m_bar->Bind(wxEVT_LEAVE_WINDOW, &ToolBarToolTips::OnLeave, this);
-    m_bar->Bind(wxEVT_LEFT_DOWN, &ToolBarToolTips::OnButtonDown, this);
-    m_bar->Bind(wxEVT_RIGHT_DOWN, &ToolBarToolTips::OnButtonDown, this);
-    m_bar->Bind(wxEVT_MIDDLE_DOWN, &ToolBarToolTips::OnButtonDown, this);
+    for (const auto& type : MouseEvents()) m_bar->Bind(type, &ToolBarToolTips::OnMouse, this);
     m_delay.Bind(wxEVT_TIMER, &ToolBarToolTips::OnDelay, this);
 }
 
 ToolBarToolTips::~ToolBarToolTips() {
     m_delay.Stop();
-    m_bar->Unbind(wxEVT_ENTER_WINDOW, &ToolBarToolTips::OnMotion, this);
-    m_bar->Unbind(wxEVT_MOTION, &ToolBarToolTips::OnMotion, this);
-    m_bar->Unbind(wxEVT_LEAVE_WINDOW, &ToolBarToolTips::OnLeave, this);
-    m_bar->Unbind(wxEVT_LEFT_DOWN, &ToolBarToolTips::OnButtonDown, this);
-    m_bar->Unbind(wxEVT_RIGHT_DOWN, &ToolBarToolTips::OnButtonDown, this);
-    m_bar->Unbind(wxEVT_MIDDLE_DOWN, &ToolBarToolTips::OnButtonDown, this);
+    for (const auto& type : MouseEvents()) m_bar->Unbind(type, &ToolBarToolTips::OnMouse, this);
     // The popup is a child of the bar and goes with it.
 }
 
@@ -56,27 +56,29 @@ int ToolBarToolTips::ToolAt(int x, int y) const {
     return item->GetId();
 }
 
-void ToolBarToolTips::OnMotion(wxMouseEvent& event) {
+void ToolBarToolTips::OnMouse(wxMouseEvent& event) {
     event.Skip();
+    if (event.Leaving()) {
+        Hide();
+        m_hovered = -1;
+        return;
+    }
+    if (event.ButtonDown()) {
+        // A click takes the tooltip away; it comes back on another button,
+        // or on this one once the pointer has left it.
+        Hide();
+        return;
+    }
     const int tool = ToolAt(event.GetX(), event.GetY());
     if (tool == m_hovered) return;
-    const bool browsing = m_shown != -1 || wxGetLocalTimeMillis() - m_hiddenAt < kBrowseKeptMs;
+    const bool browsing = Shown() || wxGetLocalTimeMillis() - m_hiddenAt < kBrowseKeptMs;
     Hide();
     m_hovered = tool;
     if (tool != -1) m_delay.StartOnce(browsing ? kBrowseDelayMs : kHoverDelayMs);
 }
 
-void ToolBarToolTips::OnLeave(wxMouseEvent& event) {
-    event.Skip();
-    Hide();
-    m_hovered = -1;
-}
-
-void ToolBarToolTips::OnButtonDown(wxMouseEvent& event) {
-    // A click takes the tooltip away; it comes back on another button, or on
-    // this one once the pointer has left it.
-    event.Skip();
-    Hide();
+bool ToolBarToolTips::Shown() const {
+    return m_popup != nullptr && m_popup->IsShown();
 }
 
 void ToolBarToolTips::OnDelay(wxTimerEvent&) {
@@ -113,14 +115,12 @@ void ToolBarToolTips::Show(int tool) {
     y = std::max(y, area.y);
     m_popup->Move(x, y);
     m_popup->Show();
-    m_shown = tool;
 }
 
 void ToolBarToolTips::Hide() {
     m_delay.Stop();
-    if (m_shown == -1) return;
+    if (!Shown()) return;
     m_popup->Hide();
-    m_shown = -1;
     m_hiddenAt = wxGetLocalTimeMillis();
 }
 

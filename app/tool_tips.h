@@ -28,19 +28,17 @@ private:
     // The button under (x, y) in the bar's coordinates that has a tooltip,
     // or -1.
     int ToolAt(int x, int y) const;
-    void OnMotion(wxMouseEvent& event);
-    void OnLeave(wxMouseEvent& event);
-    void OnButtonDown(wxMouseEvent& event);
+    void OnMouse(wxMouseEvent& event);
     void OnDelay(wxTimerEvent& event);
     void Show(int tool);
     void Hide();
+    bool Shown() const;
 
     wxAuiToolBar* m_bar;
     wxTimer m_delay;
     wxPopupWindow* m_popup = nullptr;  // made when first needed
     wxStaticText* m_text = nullptr;
     int m_hovered = -1;         // the button under the pointer
-    int m_shown = -1;           // the button whose tooltip is on the screen
     wxLongLong m_hiddenAt = 0;  // when a tooltip was last taken away (ms)
 };
 
