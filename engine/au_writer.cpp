@@ -1,5 +1,5 @@
-// The AU writer: the three stages, then the 28-byte header and one mu-law
-// byte per frame, written atomically.
+// The AU writer: the three stages on each block, the 28-byte header, one
+// mu-law byte per frame, and the data size once the last frame is known.
 #include "au_writer.h"
 
 #include <algorithm>
@@ -21,11 +21,17 @@ void PutBe32(std::uint8_t* out, std::uint32_t value) {
     out[3] = static_cast<std::uint8_t>(value);
 }
 
-std::array<std::uint8_t, kAuHeaderSize> AuHeader(std::uint32_t frames) {
+// The header's data size: AU's "unknown size" when it does not fit.
+std::uint32_t DataSizeField(std::int64_t frames) {
+    return frames >= 0 && frames < kAuUnknownDataSize ? static_cast<std::uint32_t>(frames)
+                                                      : kAuUnknownDataSize;
+}
+
+std::array<std::uint8_t, kAuHeaderSize> AuHeader(std::uint32_t dataSize) {
     std::array<std::uint8_t, kAuHeaderSize> header{};
     std::copy(kAuMagic.begin(), kAuMagic.end(), header.begin());
     PutBe32(&header[4], kAuHeaderSize);
-    PutBe32(&header[8], frames);
+    PutBe32(&header[kAuDataSizeOffset], dataSize);
     PutBe32(&header[12], kAuEncodingMuLaw8);
     PutBe32(&header[16], kTargetRate);
     PutBe32(&header[20], kAuChannels);
@@ -33,44 +39,97 @@ std::array<std::uint8_t, kAuHeaderSize> AuHeader(std::uint32_t frames) {
     return header;
 }
 
-}  // namespace
+// What the header says before the samples. A file's is set right at the end;
+// a pipe's must be right at once, so there it is counted ahead when the
+// input's length is known, and left "unknown" when it is not.
+std::uint32_t FirstDataSize(const CConvertContext& context, const platform::OutputFile& file) {
+    if (file.CanPatch()) return kAuUnknownDataSize;
+    // The first block is also the last: everything is in hand.
+    if (context.finalBlock) return DataSizeField(context.frameCount);
+    if (context.dataFrames < 0) return kAuUnknownDataSize;
+    return DataSizeField(KeptFrames(context.dataFrames, context.sampleRate, kTargetRate));
+}
 
-bool WriteAu(CConvertContext& context, CConvertHost& host) {
-    ToMono(context);
-    if (!ChangeRate(context, kTargetRate)) {
-        host.ReportError(FileReadError(context.inputPath, kUnsupportedSampleRate));
-        return false;
-    }
-    if (!ChangeEncoding(context, host, kEncodingMuLaw)) return false;
-
+void StartOutput(CConvertContext& context) {
     platform::OutputFile& file = context.outputFile;
-    if (!file.Create(context.outputPath)) {
+    if (!context.standardOutput && context.outputPath.empty()) {
+        context.outputState = AuOutputState::kDropped;
+        return;
+    }
+    const bool created = context.standardOutput ? file.CreateOnStandardOutput()
+                                                : file.Create(context.outputPath);
+    if (!created) {
+        context.outputState = AuOutputState::kNotCreated;
+        return;
+    }
+    const auto header = AuHeader(FirstDataSize(context, file));
+    if (!file.Write(header.data(), header.size())) {
+        context.outputState = AuOutputState::kWriteFailed;
+        context.writeFailedAt = 0;
+        return;
+    }
+    context.outputState = AuOutputState::kWriting;
+}
+
+// Appends the block's codes. A failed write is only noted here: it is
+// reported when the last block has been read, where a job that read the
+// whole file before writing would have met it.
+void AppendBlock(CConvertContext& context) {
+    const std::int64_t frames = context.frameCount;
+    const std::int64_t before = context.framesWritten;
+    context.framesWritten += frames;
+    if (context.outputState != AuOutputState::kWriting) return;
+    platform::OutputFile& file = context.outputFile;
+    const std::int32_t* codes = context.left.data();
+    constexpr std::int64_t kChunkFrames = 64 * 1024;
+    std::array<std::uint8_t, kChunkFrames> bytes;
+    for (std::int64_t index = 0; index < frames;) {
+        const std::int64_t count = std::min(kChunkFrames, frames - index);
+        for (std::int64_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(codes[index + i]);
+        if (!file.Write(bytes.data(), static_cast<std::size_t>(count))) {
+            context.outputState = AuOutputState::kWriteFailed;
+            // The frames up to and including the one whose byte failed.
+            context.writeFailedAt = std::min<std::int64_t>(
+                static_cast<std::int64_t>(file.Accepted()) - kAuHeaderSize, before + index + count);
+            return;
+        }
+        index += count;
+    }
+}
+
+bool FinishOutput(CConvertContext& context, CConvertHost& host) {
+    platform::OutputFile& file = context.outputFile;
+    switch (context.outputState) {
+    case AuOutputState::kDropped:
+    case AuOutputState::kNotStarted:
+        return false;
+    case AuOutputState::kNotCreated:
+        host.ReportError(kAuWriteFailed);
+        return false;
+    case AuOutputState::kWriting:
+    case AuOutputState::kWriteFailed:
+        break;
+    }
+    // The file was created before the samples were read; a folder removed
+    // since then is one the file could not have been created in.
+    if (file.FolderGone()) {
+        file.Discard();
         host.ReportError(kAuWriteFailed);
         return false;
     }
-    const std::int64_t frames = context.frameCount;
-    const auto header = AuHeader(static_cast<std::uint32_t>(frames));
-    bool written = file.Write(header.data(), header.size());
-
-    const std::int32_t* codes = context.left.data();
-    constexpr std::int64_t kBlockFrames = 64 * 1024;
-    std::array<std::uint8_t, kBlockFrames> block;
+    const std::int64_t frames = context.framesWritten;
+    const bool failed = context.outputState == AuOutputState::kWriteFailed;
+    // The bar moves over the frames as it would while writing them, up to
+    // the frame whose write failed.
     const ProgressSteps progress(frames, 90, 10);
     int lastPosition = 90;
-    if (written) {
-        written = progress.Walk(
-            0, frames, lastPosition, host, [&](std::int64_t index, std::int64_t segmentEnd) {
-                bool ok = true;
-                while (ok && index < segmentEnd) {
-                    const std::int64_t count = std::min(kBlockFrames, segmentEnd - index);
-                    for (std::int64_t i = 0; i < count; ++i) {
-                        block[i] = static_cast<std::uint8_t>(codes[index + i]);
-                    }
-                    ok = file.Write(block.data(), static_cast<std::size_t>(count));
-                    index += count;
-                }
-                return ok;
-            });
+    progress.Walk(0, failed ? context.writeFailedAt : frames, lastPosition, host,
+                  [](std::int64_t, std::int64_t) { return true; });
+    bool written = !failed;
+    if (written && file.CanPatch()) {
+        std::uint8_t size[4];
+        PutBe32(size, DataSizeField(frames));
+        written = file.Patch(kAuDataSizeOffset, size, sizeof size);
     }
     if (!written || !file.Commit()) {
         // The file outlives this call (it belongs to the context): nothing
@@ -80,6 +139,22 @@ bool WriteAu(CConvertContext& context, CConvertHost& host) {
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool WriteAu(CConvertContext& context, CConvertHost& host) {
+    ToMono(context);
+    if (!ChangeRate(context, kTargetRate)) {
+        context.outputFile.Discard();
+        host.ReportError(FileReadError(context.inputPath, kUnsupportedSampleRate));
+        return false;
+    }
+    if (!ChangeEncoding(context, host, kEncodingMuLaw)) return false;
+    if (context.outputState == AuOutputState::kNotStarted) StartOutput(context);
+    AppendBlock(context);
+    if (!context.finalBlock) return true;
+    return FinishOutput(context, host);
 }
 
 }  // namespace kelmoro

@@ -17,6 +17,12 @@ void CConvertContext::Reset() {
     left.Clear();
     right.Clear();
     formatSeen = false;
+    dataFrames = -1;
+    finalBlock = true;
+    rateAccumulator = 0.0;
+    outputState = AuOutputState::kNotStarted;
+    framesWritten = 0;
+    writeFailedAt = -1;
     inputFile.Close();
     outputFile.Discard();
 }
@@ -24,5 +30,10 @@ void CConvertContext::Reset() {
 void SetInputPath(std::string path) { g_convertContext.inputPath = std::move(path); }
 
 void SetOutputFolder(std::string folder) { g_convertContext.outputFolder = std::move(folder); }
+
+void SetStandardStreams(bool input, bool output) {
+    g_convertContext.standardInput = input;
+    g_convertContext.standardOutput = output;
+}
 
 }  // namespace kelmoro

@@ -32,25 +32,36 @@ std::optional<std::string> OutputPathFor(const std::string& inputPath,
 
 bool Convert(CConvertContext& context, CConvertHost& host) {
     context.Reset();
-    if (!context.inputFile.Open(context.inputPath)) {
+    const bool opened = context.standardInput ? context.inputFile.OpenStandardInput()
+                                              : context.inputFile.Open(context.inputPath);
+    if (!opened) {
         host.ReportError(CannotOpenMessage(context.inputPath));
         return false;
     }
     host.SetProgressRange(0, 100);
     host.SetProgressPos(1);
     host.BeginWait();
-    const bool read = ReadWave(context, host);
+    // The name is formed first, so that the samples can go to the AU file
+    // block by block as they are read. A name without ".wav" still has its
+    // file read to the end, and then ends the job without a word.
+    if (!context.standardOutput) {
+        if (auto outputPath = OutputPathFor(context.inputPath, context.outputFolder)) {
+            context.outputPath = std::move(*outputPath);
+        }
+    }
+    const bool read = ReadWave(context, host, [](CConvertContext& blockContext, CConvertHost& blockHost) {
+        WriteAu(blockContext, blockHost);
+    });
     context.inputFile.Close();
     if (!read) {
+        context.outputFile.Discard();
         host.EndWait();
         return false;
     }
-    auto outputPath = OutputPathFor(context.inputPath, context.outputFolder);
-    if (!outputPath) {
+    if (!context.standardOutput && context.outputPath.empty()) {
         host.EndWait();
         return false;
     }
-    context.outputPath = std::move(*outputPath);
     const bool written = WriteAu(context, host);
     host.EndWait();
     host.SetProgressPos(0);

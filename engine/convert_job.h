@@ -1,5 +1,6 @@
 // The job that takes the context's input path to a finished AU file beside
-// it (or in the context's output folder): open, read the WAV file, name the output, write the AU file.
+// it (or in the context's output folder, or on standard output): open, name
+// the output, then read the WAV file and write the AU file block by block.
 // Returns true when the AU file was written. Every failure has been reported
 // through the host, except one: an input whose file name holds no ".wav",
 // which ends with nothing written and no message.

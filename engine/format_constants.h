@@ -9,6 +9,13 @@ namespace kelmoro {
 
 // ---- RIFF WAVE -------------------------------------------------------------
 inline constexpr std::array<char, 4> kRiffId{'R', 'I', 'F', 'F'};
+// RF64 (EBU Tech 3306) and BW64 (ITU-R BS.2088): RIFF with 64-bit sizes in
+// a 'ds64' chunk, standing in for the 32-bit fields that hold 0xFFFFFFFF.
+inline constexpr std::array<char, 4> kRf64Id{'R', 'F', '6', '4'};
+inline constexpr std::array<char, 4> kBw64Id{'B', 'W', '6', '4'};
+inline constexpr std::array<char, 4> kDataSize64ChunkId{'d', 's', '6', '4'};
+// RIFF size, data size and sample count, 64 bits each; a table may follow.
+inline constexpr std::uint32_t kDataSize64FieldsSize = 24;
 inline constexpr std::array<char, 4> kWaveId{'W', 'A', 'V', 'E'};
 inline constexpr std::array<char, 4> kFormatChunkId{'f', 'm', 't', ' '};
 inline constexpr std::array<char, 4> kFactChunkId{'f', 'a', 'c', 't'};
@@ -18,6 +25,9 @@ inline constexpr std::uint32_t kRiffHeaderSize = 12;  // "RIFF", size, "WAVE"
 inline constexpr std::uint32_t kChunkHeaderSize = 8;  // id, size
 // A chunk size is a signed 32-bit count; 2^31 and more cannot be real.
 inline constexpr std::uint32_t kLargestChunkSize = 0x7FFFFFFF;
+// What streaming writers (ffmpeg to a pipe) put in a size they cannot know,
+// and what RF64 puts in a 32-bit size that its 'ds64' chunk gives instead.
+inline constexpr std::uint32_t kUnknownSize32 = 0xFFFFFFFF;
 
 inline constexpr std::uint16_t kFormatTagPcm = 0x0001;
 inline constexpr std::uint16_t kFormatTagExtensible = 0xFFFE;
@@ -41,6 +51,10 @@ inline constexpr std::uint32_t kAuEncodingMuLaw8 = 1;
 inline constexpr std::uint32_t kAuChannels = 1;
 inline constexpr std::uint32_t kAuAnnotation = 0;
 inline constexpr int kTargetRate = 8012;  // not 8000: the header says 8012 too
+inline constexpr std::uint32_t kAuDataSizeOffset = 8;
+// AU's "unknown size": for data sizes that do not fit, and on a pipe when
+// the size cannot be known before the samples.
+inline constexpr std::uint32_t kAuUnknownDataSize = 0xFFFFFFFF;
 
 // ---- mu-law ----------------------------------------------------------------
 inline constexpr int kMuLawClip = 32635;  // largest magnitude encoded

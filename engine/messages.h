@@ -24,7 +24,6 @@ inline constexpr const char* kUnidentifiedEncoding = "Unidentified encoding in .
 inline constexpr const char* kUnsupportedSampleSize = " has an unsupported sample size";
 inline constexpr const char* kNoChannels = " has no channels";
 inline constexpr const char* kUnsupportedSampleRate = " has an unsupported sample rate";
-inline constexpr const char* kTooLarge = " is too large to convert";
 
 // Success text of the hosts: the path, two blanks, then this.
 inline constexpr const char* kConvertedSuffix = "  AUファイルに変換成功";

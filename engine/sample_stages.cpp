@@ -67,39 +67,59 @@ bool ToMono(CConvertContext& context) {
         for (std::int64_t i = 0; i < frames; ++i) left[i] = (left[i] + right[i]) / 2;
     }
     context.channels = 1;
-    context.right.Clear();  // its memory stays for the next stereo file
+    context.right.Clear();  // its memory stays for the next stereo block
     return true;
 }
 
 bool ChangeRate(CConvertContext& context, int targetRate) {
+    // Without this, frame 0 would be dropped: one step equals the threshold.
     if (targetRate == context.sampleRate) return true;
     const std::int64_t frames = context.frameCount;
     if (frames == 0) return true;
     if (context.sampleRate <= 0 || targetRate <= 0) return false;
 
     // Double precision throughout: which samples are kept depends on the
-    // exact rounding of this accumulation.
+    // exact rounding of this accumulation, carried over from block to block.
     const double step = 1.0 / context.sampleRate;
     const double threshold = 1.0 / targetRate;
     const bool stereo = context.channels == 2 && context.right.data() != nullptr;
     // The kept frames move down within the arrays they are in: output frame k
     // comes from an input frame at k or later, so nothing is overwritten
-    // before it is read, and no new memory has to be touched.
+    // before it is read. The copy is made for every frame and only counted
+    // when kept, so that the one branch is the accumulator's.
     std::int32_t* left = context.left.data();
     std::int32_t* right = context.right.data();
+    double accumulator = context.rateAccumulator;
+    std::int64_t kept = 0;
+    for (std::int64_t i = 0; i < frames; ++i) {
+        accumulator += step;
+        left[kept] = left[i];
+        if (stereo) right[kept] = right[i];
+        if (accumulator > threshold) {
+            accumulator -= threshold;
+            ++kept;
+        }
+    }
+    context.rateAccumulator = accumulator;
+    context.frameCount = static_cast<std::int32_t>(kept);
+    return true;
+}
+
+std::int64_t KeptFrames(std::int64_t frames, int sourceRate, int targetRate) {
+    if (sourceRate == targetRate || frames == 0) return frames;
+    if (sourceRate <= 0 || targetRate <= 0) return 0;
+    const double step = 1.0 / sourceRate;
+    const double threshold = 1.0 / targetRate;
     double accumulator = 0.0;
     std::int64_t kept = 0;
     for (std::int64_t i = 0; i < frames; ++i) {
         accumulator += step;
         if (accumulator > threshold) {
-            left[kept] = left[i];
-            if (stereo) right[kept] = right[i];
             accumulator -= threshold;
             ++kept;
         }
     }
-    context.frameCount = static_cast<std::int32_t>(kept);
-    return true;
+    return kept;
 }
 
 bool ChangeEncoding(CConvertContext& context, CConvertHost& host, const std::string& target) {
@@ -108,7 +128,7 @@ bool ChangeEncoding(CConvertContext& context, CConvertHost& host, const std::str
         host.ReportError(kUnimplementedEncodingChange);
         return false;
     }
-    for (platform::SampleMemory* samples : {&context.left, &context.right}) {
+    for (SampleBlock* samples : {&context.left, &context.right}) {
         std::int32_t* data = samples->data();
         if (data == nullptr) continue;
         const std::int64_t frames = context.frameCount;

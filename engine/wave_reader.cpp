@@ -8,7 +8,6 @@
 
 #include "format_constants.h"
 #include "messages.h"
-#include "platform/memory_budget.h"
 #include "progress_steps.h"
 
 namespace kelmoro {
@@ -26,6 +25,10 @@ std::uint32_t Le32(const unsigned char* bytes) {
     return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
            (static_cast<std::uint32_t>(bytes[2]) << 16) |
            (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+std::uint64_t Le64(const unsigned char* bytes) {
+    return static_cast<std::uint64_t>(Le32(bytes)) | (static_cast<std::uint64_t>(Le32(bytes + 4)) << 32);
 }
 
 bool ReadExactly(platform::InputFile& file, void* destination, std::size_t count) {
@@ -143,78 +146,84 @@ FrameDecoder DecoderFor(int bytesPerSample, int channels) {
     return kDecoders[bytesPerSample - 1][channels - 1];
 }
 
-// Whether the process can have the memory the sample arrays of `frames`
-// frames need, beyond what the context already holds. Every sample is kept
-// as a 32-bit integer, so a large file needs about four times its size, and
-// under a memory limit the kernel would kill the program when it touched
-// memory it had been given: such a job is refused before it begins. Small
-// needs are not measured.
-bool SampleMemoryFits(const CConvertContext& context, std::uint64_t frames) {
-    constexpr std::uint64_t kUnmeasured = 8 << 20;
-    // For the rest of the program and the arrays' alignment, not measured.
-    constexpr std::uint64_t kHeadroom = 16 << 20;
-    const std::uint64_t needed =
-        frames * static_cast<std::uint64_t>(context.channels) * sizeof(std::int32_t);
-    const std::uint64_t held =
-        (context.left.capacity() + context.right.capacity()) * sizeof(std::int32_t);
-    const std::uint64_t additional = needed > held ? needed - held : 0;
-    return additional < kUnmeasured || additional + kHeadroom <= platform::AvailableMemoryBytes();
-}
-
-// Reads the samples of a data chunk of declared `size`; the file stands just
-// after the chunk header.
-bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint32_t size) {
+// Reads the samples of a data chunk of declared `size` in blocks; the file
+// stands just after the chunk header.
+bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint64_t size,
+                 bool sizeUnknown, BlockSink sink) {
     platform::InputFile& file = context.inputFile;
+    const int channels = context.channels;
     const int bytesPerSample = context.bitsPerSample / 8;
-    const int frameBytes = bytesPerSample * context.channels;
+    const int frameBytes = bytesPerSample * channels;
     // Streaming writers leave 0xFFFFFFFF or a size larger than what followed;
-    // only the whole frames really in the file are read.
-    const std::uint64_t dataBytes = std::min<std::uint64_t>(size, file.Remaining());
-    const std::uint64_t frames = dataBytes / static_cast<std::uint64_t>(frameBytes);
+    // only the whole frames really in the file are read. A pipe's length is
+    // not known, so there the data ends where the stream does.
+    const bool fromFile = file.SizeKnown();
+    const std::uint64_t dataBytes = fromFile ? std::min(size, file.Remaining()) : size;
+    const std::uint64_t frames = fromFile || !sizeUnknown
+                                     ? dataBytes / static_cast<std::uint64_t>(frameBytes)
+                                     : std::numeric_limits<std::int64_t>::max();
     if (frames > 0 && context.sampleRate <= 0) {
         return Fail(host, FileReadError(context.inputPath, kUnsupportedSampleRate));
     }
-    if (frames > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) ||
-        !SampleMemoryFits(context, frames) || !context.left.Allocate(frames) ||
-        (context.channels == 2 && !context.right.Allocate(frames))) {
-        context.left.Release();
-        context.right.Release();
-        return Fail(host, FileReadError(context.inputPath, kTooLarge));
-    }
-    context.frameCount = static_cast<std::int32_t>(frames);
+    const auto total = static_cast<std::int64_t>(frames);
+    context.dataFrames = fromFile ? total : -1;
 
-    const FrameDecoder decode = DecoderFor(bytesPerSample, context.channels);
-    std::int32_t* left = context.left.data();
-    std::int32_t* right = context.right.data();
-    // Blocks at least as large as the file layer's buffer are read straight
-    // into this memory, sparing a copy through that buffer.
-    // The block is made once per context and kept for later jobs.
+    const FrameDecoder decode = DecoderFor(bytesPerSample, channels);
     const std::int64_t kBlockFrames = kBlockBytes / frameBytes;
     if (!context.readBlock) {
         context.readBlock = std::make_unique_for_overwrite<unsigned char[]>(kBlockBytes);
     }
     unsigned char* const block = context.readBlock.get();
+    if (!context.left.Allocate(static_cast<std::size_t>(std::min(kBlockFrames, total))) ||
+        (channels == 2 && !context.right.Allocate(context.left.size()))) {
+        return ReadError(host);
+    }
+    context.frameCount = 0;
 
-    const ProgressSteps progress(static_cast<std::int64_t>(frames), 0, 90);
-    const auto total = static_cast<std::int64_t>(frames);
+    // A stream of unknown length has no end to measure progress against.
+    const bool showProgress = fromFile || !sizeUnknown;
+    const ProgressSteps progress(total, 0, 90);
     int lastPosition = 1;
     for (std::int64_t blockStart = 0; blockStart < total;) {
-        const std::int64_t blockEnd = std::min(total, blockStart + kBlockFrames);
-        // The file was measured when it was opened; one cut short since then
-        // must not yield samples made from stale bytes.
-        if (!ReadExactly(file, block,
-                         static_cast<std::size_t>((blockEnd - blockStart) * frameBytes))) {
-            return ReadError(host);
+        std::int64_t blockFrames = std::min(kBlockFrames, total - blockStart);
+        const auto wanted = static_cast<std::size_t>(blockFrames * frameBytes);
+        const std::size_t got = file.Read(block, wanted);
+        bool ended = false;
+        if (got < wanted) {
+            // A file was measured when it was opened; one cut short since
+            // then must not yield samples made from stale bytes.
+            if (fromFile) return ReadError(host);
+            blockFrames = static_cast<std::int64_t>(got) / frameBytes;
+            ended = true;
         }
+        // Blocks after the first start with the channels the file has.
+        context.channels = channels;
+        context.encodingName = kEncodingPcm;
+        if (channels == 2 && !context.right.Allocate(context.left.size())) return ReadError(host);
+        std::int32_t* left = context.left.data();
+        std::int32_t* right = channels == 2 ? context.right.data() : nullptr;
+        const std::int64_t blockEnd = blockStart + blockFrames;
         // Decoded a progress step at a time, so that the bar moves as it
         // would if every frame were read on its own.
-        progress.Walk(blockStart, blockEnd, lastPosition, host,
-                      [&](std::int64_t from, std::int64_t to) {
-                          decode(block + (from - blockStart) * frameBytes, left + from,
-                                 right == nullptr ? nullptr : right + from, to - from);
-                          return true;
-                      });
+        auto decodePiece = [&](std::int64_t from, std::int64_t to) {
+            const std::int64_t offset = from - blockStart;
+            decode(block + offset * frameBytes, left + offset,
+                   right == nullptr ? nullptr : right + offset, to - from);
+            return true;
+        };
+        if (showProgress) {
+            progress.Walk(blockStart, blockEnd, lastPosition, host, decodePiece);
+        } else {
+            decodePiece(blockStart, blockEnd);
+        }
+        context.frameCount = static_cast<std::int32_t>(blockFrames);
         blockStart = blockEnd;
+        if (ended || blockStart >= total) break;
+        if (sink != nullptr) {
+            context.finalBlock = false;
+            sink(context, host);
+            context.finalBlock = true;
+        }
     }
     return true;
 }
@@ -227,19 +236,20 @@ bool SkipWords(CConvertContext& context, std::uint32_t consumed, std::uint32_t s
     const std::uint64_t skip = padded > consumed ? padded - consumed : 0;
     platform::InputFile& file = context.inputFile;
     // The body must be there; a pad byte missing at the very end is tolerated.
+    // A pipe's length is not known: there the pass-over itself finds out.
     if (file.Remaining() < body) return false;
-    file.Skip(skip);
-    return true;
+    return file.Skip(skip) >= body;
 }
 
-bool ReadWave(CConvertContext& context, CConvertHost& host) {
+bool ReadWave(CConvertContext& context, CConvertHost& host, BlockSink sink) {
     platform::InputFile& file = context.inputFile;
     const std::string& path = context.inputPath;
     if (!file.Seek(0)) return ReadError(host);
 
     ChunkId tag{};
     if (!ReadExactly(file, tag.data(), tag.size())) return ReadError(host);
-    if (tag != kRiffId) return Fail(host, FileReadError(path, kNotRiff));
+    const bool sizes64 = tag == kRf64Id || tag == kBw64Id;
+    if (tag != kRiffId && !sizes64) return Fail(host, FileReadError(path, kNotRiff));
     std::uint32_t riffSize = 0;
     ReadU32(file, riffSize);  // a short read here fails the next one
     if (!ReadExactly(file, tag.data(), tag.size())) return ReadError(host);
@@ -248,13 +258,18 @@ bool ReadWave(CConvertContext& context, CConvertHost& host) {
     context.formatSeen = false;
     std::uint64_t count = kRiffHeaderSize;
     // Streaming writers leave 0xFFFFFFFF (or 0) as the RIFF size; then the
-    // file's own length bounds the walk.
-    const std::uint64_t walkEnd = (riffSize <= kRiffHeaderSize || riffSize > kLargestChunkSize)
-                                      ? file.Size()
-                                      : riffSize;
+    // file's own length bounds the walk (a pipe's: its end).
+    std::uint64_t walkEnd = (riffSize <= kRiffHeaderSize || riffSize > kLargestChunkSize)
+                                ? file.Size()
+                                : riffSize;
+    std::uint64_t dataSize64 = 0;
+    bool dataSize64Seen = false;
     while (count < walkEnd) {
         unsigned char header[kChunkHeaderSize];
-        if (!ReadExactly(file, header, sizeof header)) return ReadError(host);
+        const std::size_t got = file.Read(header, sizeof header);
+        // A pipe says where its chunks end only by ending.
+        if (got == 0 && !file.SizeKnown()) return true;
+        if (got != sizeof header) return ReadError(host);
         count += kChunkHeaderSize;
         ChunkId id;
         std::memcpy(id.data(), header, id.size());
@@ -262,7 +277,9 @@ bool ReadWave(CConvertContext& context, CConvertHost& host) {
 
         if (id == kDataChunkId) {
             if (!context.formatSeen) return Fail(host, std::string(kReadErrorPrefix) + kDataBeforeFormat);
-            return ReadSamples(context, host, size);
+            const bool takes64 = dataSize64Seen && size == kUnknownSize32;
+            return ReadSamples(context, host, takes64 ? dataSize64 : size,
+                               !takes64 && size == kUnknownSize32, sink);
         }
         if (size > kLargestChunkSize) return ReadError(host);
         if (id == kFormatChunkId) {
@@ -272,6 +289,16 @@ bool ReadWave(CConvertContext& context, CConvertHost& host) {
             if (!ReadU32(file, ignored) || !SkipWords(context, kFactFieldsSize, size)) {
                 return ReadError(host);
             }
+        } else if (id == kDataSize64ChunkId && sizes64 && size >= kDataSize64FieldsSize) {
+            unsigned char fields[kDataSize64FieldsSize];
+            if (!ReadExactly(file, fields, sizeof fields) ||
+                !SkipWords(context, kDataSize64FieldsSize, size)) {
+                return ReadError(host);
+            }
+            const std::uint64_t riffSize64 = Le64(fields);
+            dataSize64 = Le64(fields + 8);
+            dataSize64Seen = true;
+            if (riffSize == kUnknownSize32 && riffSize64 > kRiffHeaderSize) walkEnd = riffSize64;
         } else if (!SkipWords(context, 0, size)) {
             return ReadError(host);
         }

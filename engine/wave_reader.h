@@ -1,10 +1,13 @@
-// Reads the context's open input as a RIFF WAVE file into the context's
-// sample arrays, moving the host's progress bar from 1 towards 90.
+// Reads the context's open input as a RIFF WAVE file (or RF64/BW64), moving
+// the host's progress bar from 1 towards 90. The samples of the data chunk
+// come in blocks: each block but the last is decoded into the context and
+// handed to `sink`; the last one stays in the context when ReadWave returns.
 // Accepts integer PCM (format tag 1, or WAVE_FORMAT_EXTENSIBLE with the PCM
 // sub-format) with one or two channels and 8, 16, 24 or 32 bits per sample;
 // 24- and 32-bit samples keep their top 16 bits. Anything else, and any file
 // cut short before its data, is reported through the host and gives false.
-// A file without a data chunk reads as zero frames.
+// A file without a data chunk reads as zero frames. From a pipe, the data
+// ends where the stream ends when that comes first.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +17,10 @@
 
 namespace kelmoro {
 
-bool ReadWave(CConvertContext& context, CConvertHost& host);
+// Takes one block of the data chunk on its way; more blocks follow.
+using BlockSink = void (*)(CConvertContext& context, CConvertHost& host);
+
+bool ReadWave(CConvertContext& context, CConvertHost& host, BlockSink sink = nullptr);
 
 // Passes over the rest of a chunk body of declared `size` of which `consumed`
 // bytes have been read, and the pad byte after an odd-sized body. False when

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -28,8 +29,28 @@ bool InputFile::Open(const std::string& path) {
     }
     const int flags = Posix().fcntl(fd, F_GETFL, 0);
     if (flags != -1) Posix().fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return Adopt(fd, info);
+}
+
+bool InputFile::OpenStandardInput() {
+    Close();
+    // A descriptor of our own, so that Close leaves standard input open.
+    int fd = Posix().fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (fd < 0) return false;
+    struct stat info;
+    if (RetryInterrupted([&] { return Posix().fstat(fd, &info); }) != 0 || S_ISDIR(info.st_mode)) {
+        Posix().close(fd);
+        return false;
+    }
+    return Adopt(fd, info);
+}
+
+bool InputFile::Adopt(int fd, const struct stat& info) {
     fd_ = fd;
-    size_ = static_cast<std::uint64_t>(info.st_size);
+    // A regular file given as standard input may not stand at its start;
+    // the reader seeks to 0 as for any file.
+    seekable_ = S_ISREG(info.st_mode);
+    size_ = seekable_ ? static_cast<std::uint64_t>(info.st_size) : kUnknownSize;
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
     bufferStart_ = 0;
     bufferPos_ = 0;
@@ -40,6 +61,7 @@ bool InputFile::Open(const std::string& path) {
 void InputFile::Close() {
     if (fd_ >= 0) Posix().close(fd_);
     fd_ = -1;
+    seekable_ = false;
     size_ = 0;
     bufferStart_ = bufferPos_ = bufferFill_ = 0;
 }
@@ -51,6 +73,7 @@ bool InputFile::Seek(std::uint64_t offset) {
         bufferPos_ = static_cast<std::size_t>(offset - bufferStart_);
         return true;
     }
+    if (!seekable_) return false;
     if (Posix().lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) return false;
     bufferStart_ = offset;
     bufferPos_ = bufferFill_ = 0;
@@ -97,9 +120,24 @@ std::size_t InputFile::Read(void* destination, std::size_t count) {
 }
 
 std::uint64_t InputFile::Skip(std::uint64_t count) {
-    std::uint64_t target = Position() + std::min(count, Remaining());
-    std::uint64_t skipped = target - Position();
-    return Seek(target) ? skipped : 0;
+    if (seekable_) {
+        std::uint64_t target = Position() + std::min(count, Remaining());
+        std::uint64_t skipped = target - Position();
+        return Seek(target) ? skipped : 0;
+    }
+    // A pipe is passed over by reading it, a buffer at a time.
+    std::uint64_t skipped = 0;
+    while (skipped < count) {
+        std::size_t available = bufferFill_ - bufferPos_;
+        if (available == 0) {
+            if (!Refill()) break;
+            available = bufferFill_;
+        }
+        const auto take = static_cast<std::size_t>(std::min<std::uint64_t>(available, count - skipped));
+        bufferPos_ += take;
+        skipped += take;
+    }
+    return skipped;
 }
 
 }  // namespace platform

@@ -1,13 +1,16 @@
 // A file opened for reading, with its own read buffer, so that the reader can
 // ask for a few bytes at a time without a system call per request.
 // Reads past the end deliver fewer bytes (never stale ones); the caller sees
-// how many arrived.
+// how many arrived. Standard input may be a pipe: its size is then unknown
+// and it can only be read forward (Skip reads and drops the bytes).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+
+struct stat;
 
 namespace platform {
 
@@ -21,15 +24,24 @@ public:
     // Opens an existing regular file read-only. False when it cannot be opened
     // or is not a regular file (a folder, a device).
     bool Open(const std::string& path);
+    // Reads standard input: a regular file as any other, anything else (a
+    // pipe, a socket, a terminal) forward only, with its size unknown.
+    bool OpenStandardInput();
     void Close();
 
-    // The file's length in bytes when it was opened.
+    // Whether the length is known (a regular file); a pipe's is not.
+    bool SizeKnown() const { return size_ != kUnknownSize; }
+    // The file's length in bytes when it was opened; kUnknownSize for a pipe.
     std::uint64_t Size() const { return size_; }
     // The offset of the next byte Read will deliver.
     std::uint64_t Position() const { return bufferStart_ + bufferPos_; }
+    // Bytes left to the end; kUnknownSize less the position for a pipe.
     std::uint64_t Remaining() const { return size_ > Position() ? size_ - Position() : 0; }
 
-    // Moves the read position; false on a failed seek.
+    static constexpr std::uint64_t kUnknownSize = ~std::uint64_t{0};
+
+    // Moves the read position (a pipe: only within what is buffered); false
+    // on a failed seek.
     bool Seek(std::uint64_t offset);
     // Reads up to count bytes; returns how many were delivered (fewer only at
     // the end of the file or on a read error).
@@ -39,9 +51,11 @@ public:
 
 private:
     bool Refill();
+    bool Adopt(int fd, const struct stat& info);
 
     static constexpr std::size_t kBufferSize = 256 * 1024;
     int fd_ = -1;
+    bool seekable_ = false;
     std::uint64_t size_ = 0;
     std::unique_ptr<unsigned char[]> buffer_;
     std::uint64_t bufferStart_ = 0;  // file offset of buffer_[0]

@@ -78,6 +78,7 @@ bool OutputFile::Create(const std::string& path) {
     Discard();
     failed_ = false;
     bufferFill_ = 0;
+    accepted_ = flushed_ = 0;
     struct stat old;
     const bool exists = RetryInterrupted([&] { return Posix().lstat(path.c_str(), &old); }) == 0;
     // A folder at the target could never be replaced by the rename; say so now.
@@ -102,6 +103,49 @@ bool OutputFile::Create(const std::string& path) {
     }
     targetPath_ = path;
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
+    return true;
+}
+
+bool OutputFile::CreateOnStandardOutput() {
+    Discard();
+    failed_ = false;
+    bufferFill_ = 0;
+    accepted_ = flushed_ = 0;
+    struct stat info;
+    if (RetryInterrupted([&] { return Posix().fstat(STDOUT_FILENO, &info); }) != 0) return false;
+    standardOutput_ = true;
+    syncable_ = S_ISREG(info.st_mode);
+    // pwrite on a descriptor opened for appending appends instead.
+    const int flags = Posix().fcntl(STDOUT_FILENO, F_GETFL, 0);
+    const off_t start = Posix().lseek(STDOUT_FILENO, 0, SEEK_CUR);
+    patchable_ = syncable_ && flags != -1 && (flags & O_APPEND) == 0 && start >= 0;
+    base_ = patchable_ ? static_cast<std::uint64_t>(start) : 0;
+    fd_ = STDOUT_FILENO;
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
+    return true;
+}
+
+bool OutputFile::FolderGone() const {
+    struct stat info;
+    return folderFd_ >= 0 &&
+           RetryInterrupted([&] { return Posix().fstat(folderFd_, &info); }) == 0 &&
+           info.st_nlink == 0;
+}
+
+bool OutputFile::Patch(std::uint64_t offset, const void* bytes, std::size_t count) {
+    if (!CanPatch() || failed_ || offset + count > accepted_) return false;
+    if (offset >= flushed_) {
+        std::memcpy(buffer_.get() + (offset - flushed_), bytes, count);
+        return true;
+    }
+    if (offset + count > flushed_) return false;  // never split across a flush
+    const auto wrote = RetryInterrupted([&] {
+        return Posix().pwrite(fd_, bytes, count, static_cast<off_t>(base_ + offset));
+    });
+    if (wrote != static_cast<ssize_t>(count)) {
+        failed_ = true;
+        return false;
+    }
     return true;
 }
 
@@ -140,6 +184,7 @@ bool OutputFile::Flush() {
         }
         done += static_cast<std::size_t>(wrote);
     }
+    flushed_ += bufferFill_;
     bufferFill_ = 0;
     return true;
 }
@@ -151,6 +196,7 @@ bool OutputFile::Write(const void* bytes, std::size_t count) {
         std::size_t take = std::min(count, kBufferSize - bufferFill_);
         std::memcpy(buffer_.get() + bufferFill_, in, take);
         bufferFill_ += take;
+        accepted_ += take;
         in += take;
         count -= take;
         if (bufferFill_ == kBufferSize && !Flush()) return false;
@@ -159,6 +205,13 @@ bool OutputFile::Write(const void* bytes, std::size_t count) {
 }
 
 bool OutputFile::Commit() {
+    if (standardOutput_) {
+        const bool ok = fd_ >= 0 && !failed_ && Flush() &&
+                        (!syncable_ || Synced(RetryInterrupted([&] { return Posix().fdatasync(fd_); })));
+        failed_ = !ok;
+        Discard();
+        return ok;
+    }
     // The bytes reach the disk before the new name can: otherwise a power
     // cut soon after could leave the name with no data behind it.
     if (fd_ < 0 || failed_ || !Flush() ||
@@ -195,6 +248,14 @@ bool OutputFile::Commit() {
 }
 
 void OutputFile::Discard() {
+    if (standardOutput_) {
+        // Standard output stays open for the program, and what reached it
+        // cannot be taken back.
+        standardOutput_ = patchable_ = syncable_ = false;
+        fd_ = -1;
+        bufferFill_ = 0;
+        return;
+    }
     if (fd_ >= 0) Posix().close(fd_);
     fd_ = -1;
     // Removed before it is forgotten, so that an interruption in between

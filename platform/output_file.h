@@ -11,6 +11,10 @@
 // and its owner and group as far as the process may set them. An existing
 // file the user may not write is not replaced. A symbolic link at the
 // target is replaced by the file itself; what it points to is not touched.
+//
+// Standard output can be the destination instead: the bytes are written to
+// it as they come, synced when it is a regular file, and nothing is renamed;
+// what was written to a pipe before a failure cannot be taken back.
 #pragma once
 
 #include <cstddef>
@@ -31,6 +35,8 @@ public:
     // not exist or is not writable, when `path` names a folder, or when it
     // names a file the user may not write.
     bool Create(const std::string& path);
+    // Starts writing to standard output.
+    bool CreateOnStandardOutput();
     // Appends bytes. False once any write has failed; later calls keep
     // failing, so checking the last call is enough.
     bool Write(const void* bytes, std::size_t count);
@@ -43,6 +49,21 @@ public:
     // Removes the temporary file, leaving the target untouched.
     void Discard();
 
+    // Whether the folder of the file being written has been removed since
+    // Create: the file could not be created there any more.
+    bool FolderGone() const;
+
+    // Bytes taken by Write so far; after a failed Write, up to and including
+    // the byte whose write failed.
+    std::uint64_t Accepted() const { return accepted_; }
+    // Whether bytes already written can be overwritten with Patch: always
+    // for a file, for standard output only when it is a regular file not
+    // opened for appending.
+    bool CanPatch() const { return fd_ >= 0 && (!standardOutput_ || patchable_); }
+    // Overwrites `count` bytes at `offset` from the start of this output
+    // (all of them written before). False when that fails or cannot be done.
+    bool Patch(std::uint64_t offset, const void* bytes, std::size_t count);
+
 private:
     bool Flush();
     bool OpenTemporary(const std::string& path, bool replacing);
@@ -53,6 +74,12 @@ private:
     int folderFd_ = -1;
     int cleanupSlot_ = -1;  // the temporary file's slot for removal on interruption
     bool failed_ = false;
+    bool standardOutput_ = false;  // writing to standard output, not to a file of ours
+    bool patchable_ = false;       // standard output that Patch can reach
+    bool syncable_ = false;        // standard output that is a regular file
+    std::uint64_t base_ = 0;       // where standard output stood when we began
+    std::uint64_t accepted_ = 0;   // bytes taken by Write
+    std::uint64_t flushed_ = 0;    // bytes handed to the system
     std::string targetPath_;
     std::string temporaryPath_;
     std::unique_ptr<unsigned char[]> buffer_;

@@ -25,7 +25,7 @@ PosixCalls& Current() {
 PosixCalls RealPosixCalls() {
     return PosixCalls{RealOpen,    ::read,   ::write,  ::lseek,  ::close,
                       ::rename,    ::unlink, ::fstat,  ::lstat,  RealFcntl,
-                      ::fdatasync, ::fsync,  ::fchmod, ::fchown, ::access};
+                      ::fdatasync, ::fsync,  ::fchmod, ::fchown, ::access, ::pwrite};
 }
 
 const PosixCalls& Posix() {

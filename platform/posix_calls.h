@@ -28,6 +28,7 @@ struct PosixCalls {
     int (*fchmod)(int fd, mode_t mode);
     int (*fchown)(int fd, uid_t owner, gid_t group);
     int (*access)(const char* path, int mode);
+    ssize_t (*pwrite)(int fd, const void* buffer, size_t count, off_t offset);
 };
 
 // The table in force; starts out as the real system calls.

@@ -174,7 +174,9 @@ def read_wave(data, path, ctx):
     r = Reader(data)
     if len(data) < 4:
         raise ReadFailure(READ_ERROR)
-    if r.take(4) != b"RIFF":
+    form = r.take(4)
+    sizes64 = form in (b"RF64", b"BW64")  # RIFF with its sizes in a 'ds64' chunk
+    if form != b"RIFF" and not sizes64:
         raise ReadFailure(file_message(path, b" is not a RIFF file"))
     riff_size = int.from_bytes(data[4:8], "little") if len(data) >= 8 else 0
     r.pos = min(8, len(data))
@@ -185,16 +187,28 @@ def read_wave(data, path, ctx):
     # A RIFF size that cannot be right leaves the file's length as the bound.
     bound = len(data) if riff_size <= 12 or riff_size >= TOO_BIG else riff_size
     count = 12
+    data_size64 = None
     while count < bound:
         ident = r.take(4)
         size = r.u32()
         count += 8
         if ident == b"data":
+            if data_size64 is not None and size == 0xFFFFFFFF:
+                size = data_size64
             read_data(r, ctx, path, size)
             return
         if size >= TOO_BIG:
             raise ReadFailure(READ_ERROR)
-        if ident == b"fmt ":
+        if ident == b"ds64" and sizes64 and size >= 24:
+            fields = r.take(24)
+            if len(fields) < 24:
+                raise ReadFailure(READ_ERROR)
+            riff_size64 = int.from_bytes(fields[0:8], "little")
+            data_size64 = int.from_bytes(fields[8:16], "little")
+            r.pass_over(size, 24)
+            if riff_size == 0xFFFFFFFF and riff_size64 > 12:
+                bound = riff_size64
+        elif ident == b"fmt ":
             read_format(r, ctx, path, size)
         elif ident == b"fact":
             r.take(4)
