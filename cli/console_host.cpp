@@ -68,10 +68,13 @@ void ConsoleHost::FinishBar() {
     drawnCells_ = -1;
 }
 
-FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& path,
+FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& argument,
                                  const ConsoleOptions& options, std::FILE* out) {
+    const bool standardInput = argument == kStandardInputArgument;
+    const bool standardOutput = standardInput || options.toStandardOutput;
+    const std::string path = standardInput ? kStandardInputName : argument;
     host.StartFile(path);
-    if (options.noClobber) {
+    if (options.noClobber && !standardOutput) {
         const auto target = OutputPathFor(path, options.outputFolder);
         struct stat info;
         if (target && lstat(target->c_str(), &info) == 0) {
@@ -81,10 +84,12 @@ FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& path,
     }
     SetInputPath(path);
     SetOutputFolder(options.outputFolder);
+    SetStandardStreams(standardInput, standardOutput);
     const bool converted = Convert(host);
+    SetStandardStreams(false, false);
     host.FinishBar();
     if (converted) {
-        if (!options.quiet) {
+        if (!options.quiet && !standardOutput) {
             WriteOutput(out, LocaleTextKeepingPath(ConvertedMessage(path), path) + "\n",
                         host.ProgramName());
         }

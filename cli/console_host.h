@@ -52,11 +52,17 @@ struct ConsoleOptions {
     bool quiet = false;        // no success line
     bool noClobber = false;    // keep an AU file that is already there
     std::string outputFolder;  // empty: beside the input
+    bool toStandardOutput = false;  // the AU data goes to stdout, no success line
 };
+
+// The input name that stands for standard input, and how messages name it.
+inline constexpr const char* kStandardInputArgument = "-";
+inline constexpr const char* kStandardInputName = "standard input";
 
 // Converts `path` with `host` as a console program does: the success line
 // on `out` unless quiet, and a line of its own on the host's stream for the
-// one failure the engine does not report and for a file skipped.
+// one failure the engine does not report and for a file skipped. The path
+// "-" reads standard input and writes the AU data to standard output.
 FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& path,
                                  const ConsoleOptions& options, std::FILE* out);
 

@@ -29,6 +29,7 @@ constexpr int kExitUsage = 2;
 
 const char kUsage[] =
     "Usage: kelmoro-cli [-q] [-n] [-o DIR] [-j N] [--] FILE...\n"
+    "       kelmoro-cli [-q] -c FILE    (or '-': standard input to standard output)\n"
     "Converts each WAV file (PCM, 8/16/24/32 bits, one or two channels) to a Sun AU\n"
     "file (8-bit mu-law, one channel, 8012 Hz) beside it: the file name lower-cased,\n"
     "its first \".wav\" replaced by \".au\".\n"
@@ -39,6 +40,9 @@ const char kUsage[] =
     "  -n, --no-clobber     keep an AU file that already exists; say it was skipped\n"
     "  -j, --jobs=N         convert up to N files at once (0: one per processor;\n"
     "                       default 1)\n"
+    "  -c, --stdout         write the AU data to standard output instead of a file\n"
+    "  -                    as FILE: read the WAV from standard input, write the AU\n"
+    "                       data to standard output\n"
     "  --help               show this help and exit\n"
     "  --version            show the version and exit\n"
     "\n"
@@ -79,6 +83,34 @@ std::optional<std::string> OptionValue(int argc, char** argv, int& i, const char
     return std::string(argv[++i]);
 }
 
+// AU data on standard output leaves room for one input and no output file;
+// and neither end of it may be a terminal. Nothing to go on, or the status.
+std::optional<int> CheckStandardStreams(const Options& options) {
+    const bool readsStandardInput =
+        std::find(options.files.begin(), options.files.end(), kelmoro::kStandardInputArgument) !=
+        options.files.end();
+    if (!readsStandardInput && !options.console.toStandardOutput) return std::nullopt;
+    const char* what = options.console.toStandardOutput ? "-c" : "'-'";
+    if (options.files.size() > 1) {
+        return UsageError(std::string(what) + " takes one input file: its AU data is all that goes to standard output");
+    }
+    if (!options.console.outputFolder.empty()) {
+        return UsageError(std::string(what) + " writes to standard output; it cannot be combined with -o");
+    }
+    if (options.console.noClobber) {
+        return UsageError(std::string(what) + " writes to standard output; it cannot be combined with -n");
+    }
+    if (isatty(STDOUT_FILENO) == 1) {
+        std::fputs("kelmoro-cli: AU data not written to a terminal; redirect standard output\n", stderr);
+        return kExitFailed;
+    }
+    if (readsStandardInput && isatty(STDIN_FILENO) == 1) {
+        std::fputs("kelmoro-cli: WAV data not read from a terminal; redirect standard input\n", stderr);
+        return kExitFailed;
+    }
+    return std::nullopt;
+}
+
 // Nothing to go on, or the exit status to end with at once.
 std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
     bool optionsEnded = false;
@@ -93,6 +125,8 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
             optionsEnded = true;
         } else if (std::strcmp(argument, "-q") == 0 || std::strcmp(argument, "--quiet") == 0) {
             options.console.quiet = true;
+        } else if (std::strcmp(argument, "-c") == 0 || std::strcmp(argument, "--stdout") == 0) {
+            options.console.toStandardOutput = true;
         } else if (std::strcmp(argument, "-n") == 0 || std::strcmp(argument, "--no-clobber") == 0) {
             options.console.noClobber = true;
         } else if (auto folder = OptionValue(argc, argv, i, "-o", "--output-dir", missing)) {
@@ -121,7 +155,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
         }
     }
     if (options.files.empty()) return UsageError("no input file");
-    return std::nullopt;
+    return CheckStandardStreams(options);
 }
 
 }  // namespace

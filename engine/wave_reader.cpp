@@ -15,7 +15,11 @@ namespace {
 
 using ChunkId = std::array<char, 4>;
 
+// The input is read this many bytes at a time.
 constexpr std::int64_t kBlockBytes = 512 * 1024;
+// The stages take this many frames at a time: a few arrays of them stay in
+// the processor's cache.
+constexpr std::int64_t kStageFrames = 4096;
 
 std::uint16_t Le16(const unsigned char* bytes) {
     return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
@@ -169,13 +173,13 @@ bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint64_t siz
     context.dataFrames = fromFile ? total : -1;
 
     const FrameDecoder decode = DecoderFor(bytesPerSample, channels);
-    const std::int64_t kBlockFrames = kBlockBytes / frameBytes;
+    const std::int64_t kReadFrames = kBlockBytes / frameBytes;
     if (!context.readBlock) {
         context.readBlock = std::make_unique_for_overwrite<unsigned char[]>(kBlockBytes);
     }
     unsigned char* const block = context.readBlock.get();
-    if (!context.left.Allocate(static_cast<std::size_t>(std::min(kBlockFrames, total))) ||
-        (channels == 2 && !context.right.Allocate(context.left.size()))) {
+    const auto blockRoom = static_cast<std::size_t>(std::min(kStageFrames, total));
+    if (!context.left.Allocate(blockRoom) || (channels == 2 && !context.right.Allocate(blockRoom))) {
         return ReadError(host);
     }
     context.frameCount = 0;
@@ -184,46 +188,54 @@ bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint64_t siz
     const bool showProgress = fromFile || !sizeUnknown;
     const ProgressSteps progress(total, 0, 90);
     int lastPosition = 1;
-    for (std::int64_t blockStart = 0; blockStart < total;) {
-        std::int64_t blockFrames = std::min(kBlockFrames, total - blockStart);
-        const auto wanted = static_cast<std::size_t>(blockFrames * frameBytes);
+    for (std::int64_t readStart = 0; readStart < total;) {
+        std::int64_t readFrames = std::min(kReadFrames, total - readStart);
+        const auto wanted = static_cast<std::size_t>(readFrames * frameBytes);
         const std::size_t got = file.Read(block, wanted);
         bool ended = false;
         if (got < wanted) {
             // A file was measured when it was opened; one cut short since
             // then must not yield samples made from stale bytes.
             if (fromFile) return ReadError(host);
-            blockFrames = static_cast<std::int64_t>(got) / frameBytes;
+            readFrames = static_cast<std::int64_t>(got) / frameBytes;
             ended = true;
         }
-        // Blocks after the first start with the channels the file has.
-        context.channels = channels;
-        context.encodingName = kEncodingPcm;
-        if (channels == 2 && !context.right.Allocate(context.left.size())) return ReadError(host);
-        std::int32_t* left = context.left.data();
-        std::int32_t* right = channels == 2 ? context.right.data() : nullptr;
-        const std::int64_t blockEnd = blockStart + blockFrames;
-        // Decoded a progress step at a time, so that the bar moves as it
-        // would if every frame were read on its own.
-        auto decodePiece = [&](std::int64_t from, std::int64_t to) {
-            const std::int64_t offset = from - blockStart;
-            decode(block + offset * frameBytes, left + offset,
-                   right == nullptr ? nullptr : right + offset, to - from);
-            return true;
-        };
-        if (showProgress) {
-            progress.Walk(blockStart, blockEnd, lastPosition, host, decodePiece);
-        } else {
-            decodePiece(blockStart, blockEnd);
+        const std::int64_t readEnd = readStart + readFrames;
+        const bool lastRead = ended || readEnd >= total;
+        // The stages take the samples a small block at a time, which stays
+        // in the processor's cache from decoding to encoding.
+        for (std::int64_t blockStart = readStart; blockStart < readEnd || readStart == readEnd;) {
+            const std::int64_t blockEnd = std::min(readEnd, blockStart + kStageFrames);
+            // Each block starts with the channels the file has.
+            context.channels = channels;
+            context.encodingName = kEncodingPcm;
+            if (channels == 2 && !context.right.Allocate(blockRoom)) return ReadError(host);
+            std::int32_t* left = context.left.data();
+            std::int32_t* right = channels == 2 ? context.right.data() : nullptr;
+            // Decoded a progress step at a time, so that the bar moves as it
+            // would if every frame were read on its own.
+            auto decodePiece = [&](std::int64_t from, std::int64_t to) {
+                const std::int64_t offset = from - blockStart;
+                decode(block + (from - readStart) * frameBytes, left + offset,
+                       right == nullptr ? nullptr : right + offset, to - from);
+                return true;
+            };
+            if (showProgress) {
+                progress.Walk(blockStart, blockEnd, lastPosition, host, decodePiece);
+            } else {
+                decodePiece(blockStart, blockEnd);
+            }
+            context.frameCount = static_cast<std::int32_t>(blockEnd - blockStart);
+            blockStart = blockEnd;
+            if (lastRead && blockStart >= readEnd) break;
+            if (sink != nullptr) {
+                context.finalBlock = false;
+                sink(context, host);
+                context.finalBlock = true;
+            }
         }
-        context.frameCount = static_cast<std::int32_t>(blockFrames);
-        blockStart = blockEnd;
-        if (ended || blockStart >= total) break;
-        if (sink != nullptr) {
-            context.finalBlock = false;
-            sink(context, host);
-            context.finalBlock = true;
-        }
+        readStart = readEnd;
+        if (lastRead) break;
     }
     return true;
 }
