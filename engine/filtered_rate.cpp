@@ -83,13 +83,14 @@ std::size_t FilteredRate::Run(const float* in, std::size_t count, std::int16_t* 
     for (;;) {
         std::size_t used = 0;
         std::size_t produced = 0;
-        const bool feeding = in != nullptr && consumed < count;
         // With `used` given, libsoxr takes only the input it can turn into
         // output within the scratch block, so nothing piles up inside it.
+        // Once the block is all taken, the same pointer with no samples left
+        // collects what is still due; only a null input means the end.
         const soxr_error_t failure =
-            soxr_process(resampler_, feeding ? in + consumed : nullptr,
-                         feeding ? count - consumed : 0, feeding ? &used : nullptr,
-                         scratch_.data(), scratch_.size(), &produced);
+            soxr_process(resampler_, in == nullptr ? nullptr : in + consumed, count - consumed,
+                         in == nullptr ? nullptr : &used, scratch_.data(), scratch_.size(),
+                         &produced);
         if (failure != nullptr) {
             error_ = failure;
             return written;
@@ -138,6 +139,14 @@ std::size_t FilteredRate::OutputCapacityFor(std::size_t inputCount, int sourceRa
     const double ratio = static_cast<double>(targetRate) / sourceRate;
     return static_cast<std::size_t>(std::ceil(static_cast<double>(inputCount) * ratio)) +
            kOutputSlack;
+}
+
+std::size_t FilteredRate::InputCountFor(std::size_t outCapacity, int sourceRate,
+                                        int targetRate) {
+    if (sourceRate <= 0 || targetRate <= 0 || outCapacity <= kOutputSlack + 1) return 1;
+    const double ratio = static_cast<double>(sourceRate) / targetRate;
+    const double count = std::floor(static_cast<double>(outCapacity - kOutputSlack - 1) * ratio);
+    return count < 1.0 ? 1 : static_cast<std::size_t>(count);
 }
 
 }  // namespace kelmoro

@@ -57,9 +57,15 @@ public:
     const std::string& Error() const { return error_; }
 
     // A capacity for Process's `out` that holds all it produces for `inputCount`
-    // samples, whatever the block sizes before.
+    // samples, whatever the block sizes before. It grows with the ratio: for
+    // a large rise in rate, size the input blocks with InputCountFor instead.
     static std::size_t OutputCapacityFor(std::size_t inputCount, int sourceRate,
                                          int targetRate);
+
+    // The largest input block (at least 1) whose output fits in
+    // `outCapacity` by the bound above; for example 64 Ki output samples at
+    // most from 1 Hz input take 7 input samples a block.
+    static std::size_t InputCountFor(std::size_t outCapacity, int sourceRate, int targetRate);
 
 private:
     std::size_t Run(const float* in, std::size_t count, std::int16_t* out, std::size_t outCapacity);

@@ -148,25 +148,29 @@ TEST(FilteredRateTest, OvershootOfAFullScaleSquareWaveClipsWithoutWrapping) {
 
 TEST(FilteredRateTest, BlockAndOutputSizesDoNotChangeTheResult) {
     // A sweep with some noise-like detail, in blocks and with output room of
-    // every kind: a tight buffer must only delay samples, never lose them.
-    constexpr int kRate = 44100;
-    std::vector<float> input(3 * kRate);
+    // every kind: a tight buffer must only delay samples, never lose them, and
+    // a block that gives more output than the filter hands out at once must
+    // not end the stream early. Down from 44100 Hz and up from 8000 Hz.
     std::uint32_t noise = 12345;
-    for (std::size_t i = 0; i < input.size(); ++i) {
-        noise = noise * 1664525u + 1013904223u;
-        const double t = static_cast<double>(i) / kRate;
-        input[i] = static_cast<float>(12000.0 * std::sin(2.0 * std::numbers::pi * 3000.0 * t * t) +
-                                      static_cast<int>(noise >> 20) - 2048);
-    }
-    const std::vector<std::int16_t> reference = Resample(input, kRate, input.size());
-    struct Sizes {
-        std::size_t block;
-        std::size_t capacity;
-    };
-    for (const Sizes s : {Sizes{1, 0}, Sizes{777, 0}, Sizes{65536, 0}, Sizes{777, 3},
-                          Sizes{4096, 1}}) {
-        EXPECT_EQ(Resample(input, kRate, s.block, s.capacity), reference)
-            << "block " << s.block << ", capacity " << s.capacity;
+    for (const int rate : {44100, 8000, 900}) {
+        std::vector<float> input(60000);
+        for (std::size_t i = 0; i < input.size(); ++i) {
+            noise = noise * 1664525u + 1013904223u;
+            const double t = static_cast<double>(i) / rate;
+            input[i] = static_cast<float>(
+                12000.0 * std::sin(2.0 * std::numbers::pi * 300.0 * t * t) +
+                static_cast<int>(noise >> 20) - 2048);
+        }
+        const std::vector<std::int16_t> reference = Resample(input, rate, input.size());
+        struct Sizes {
+            std::size_t block;
+            std::size_t capacity;
+        };
+        for (const Sizes s : {Sizes{1, 0}, Sizes{777, 0}, Sizes{4096, 0}, Sizes{16384, 0}, Sizes{777, 3},
+                              Sizes{4096, 1}}) {
+            EXPECT_EQ(Resample(input, rate, s.block, s.capacity), reference)
+                << rate << " Hz, block " << s.block << ", capacity " << s.capacity;
+        }
     }
 }
 
