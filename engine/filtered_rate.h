@@ -9,13 +9,13 @@
 // - Input is mono, on the 16-bit scale (-32768 to 32767) at full precision:
 //   stereo is mixed by the caller as (l + r) / 2.0, never truncated.
 // - Output samples are rounded to the nearest integer (halves away from
-//   zero) and clipped to
-//   [-32768, 32767]; a filtered full-scale signal that overshoots clips and
-//   never wraps.
-// - Process() always consumes the whole input block. With outCapacity at least
-//   OutputCapacityFor(count, ...) everything it can produce fits; with less,
-//   the rest is held back and returned first by the next Process() or
-//   Finish() call, so nothing is lost either way.
+//   zero) and clipped to [-32768, 32767]; a filtered full-scale signal that
+//   overshoots clips and never wraps.
+// - Process() always consumes the whole input block. What does not fit in
+//   `out` is held back and returned first by the next Process() or Finish()
+//   call, so nothing is lost. With outCapacity from OutputCapacityFor(count)
+//   nothing is held back from 8000 Hz up (measured from 900 Hz up with any
+//   block size); far below that, libsoxr's bursts may still be held back.
 // - About count x targetRate / sourceRate samples come out in total; the
 //   filter's delay is compensated, so output sample n lies at time n / target.
 // - The caller passes a stream already at the target rate through unchanged
@@ -56,9 +56,9 @@ public:
     // Empty while all is well; libsoxr's message after a failure.
     const std::string& Error() const { return error_; }
 
-    // A capacity for Process's `out` that holds all it produces for `inputCount`
-    // samples, whatever the block sizes before. It grows with the ratio: for
-    // a large rise in rate, size the input blocks with InputCountFor instead.
+    // A capacity for Process's `out`: count x ratio plus room for one burst of
+    // libsoxr's output. It grows with the ratio: for a large rise in rate,
+    // size the input blocks with InputCountFor instead.
     static std::size_t OutputCapacityFor(std::size_t inputCount, int sourceRate,
                                          int targetRate);
 
