@@ -87,10 +87,9 @@ std::size_t FilteredRate::Run(const float* in, std::size_t count, std::int16_t* 
         // output within the scratch block, so nothing piles up inside it.
         // Once the block is all taken, the same pointer with no samples left
         // collects what is still due; only a null input means the end.
-        const soxr_error_t failure =
-            soxr_process(resampler_, in == nullptr ? nullptr : in + consumed, count - consumed,
-                         in == nullptr ? nullptr : &used, scratch_.data(), scratch_.size(),
-                         &produced);
+        const soxr_error_t failure = soxr_process(
+            resampler_, in == nullptr ? nullptr : in + consumed, count - consumed,
+            in == nullptr ? nullptr : &used, scratch_.data(), scratch_.size(), &produced);
         if (failure != nullptr) {
             error_ = failure;
             return written;
@@ -115,8 +114,7 @@ std::size_t FilteredRate::Run(const float* in, std::size_t count, std::int16_t* 
             return written;  // all input taken and nothing more ready
         } else if (used == 0 && produced == 0) {
             // No progress: hand libsoxr the rest to keep; it comes out later.
-            soxr_process(resampler_, in + consumed, count - consumed, nullptr, nullptr, 0,
-                         nullptr);
+            soxr_process(resampler_, in + consumed, count - consumed, nullptr, nullptr, 0, nullptr);
             return written;
         }
     }
@@ -141,8 +139,7 @@ std::size_t FilteredRate::OutputCapacityFor(std::size_t inputCount, int sourceRa
            kOutputSlack;
 }
 
-std::size_t FilteredRate::InputCountFor(std::size_t outCapacity, int sourceRate,
-                                        int targetRate) {
+std::size_t FilteredRate::InputCountFor(std::size_t outCapacity, int sourceRate, int targetRate) {
     if (sourceRate <= 0 || targetRate <= 0 || outCapacity <= kOutputSlack + 1) return 1;
     const double ratio = static_cast<double>(sourceRate) / targetRate;
     const double count = std::floor(static_cast<double>(outCapacity - kOutputSlack - 1) * ratio);

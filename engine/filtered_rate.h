@@ -59,8 +59,7 @@ public:
     // A capacity for Process's `out`: count x ratio plus room for one burst of
     // libsoxr's output. It grows with the ratio: for a large rise in rate,
     // size the input blocks with InputCountFor instead.
-    static std::size_t OutputCapacityFor(std::size_t inputCount, int sourceRate,
-                                         int targetRate);
+    static std::size_t OutputCapacityFor(std::size_t inputCount, int sourceRate, int targetRate);
 
     // The largest input block (at least 1) whose output fits in
     // `outCapacity` by the bound above; for example 64 Ki output samples at

@@ -2,6 +2,8 @@
 // encoding and decoding (images of high tones, levels in the passband), that
 // overshoot clips instead of wrapping, and that no sample is lost whatever the
 // block sizes.
+#include "engine/filtered_rate.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +11,6 @@
 #include <numbers>
 #include <vector>
 
-#include "engine/filtered_rate.h"
 #include "engine/sample_stages.h"
 
 namespace kelmoro::test {
@@ -70,8 +71,8 @@ double LevelDbfs(const std::vector<int>& samples, double frequency, int rate) {
         beforePrevious = previous;
         previous = current;
     }
-    const double power =
-        previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious;
+    const double power = previous * previous + beforePrevious * beforePrevious -
+                         coefficient * previous * beforePrevious;
     return 20.0 * std::log10(std::sqrt(power) / (32768.0 * n / 4.0));
 }
 
@@ -91,9 +92,10 @@ TEST(FilteredRateTest, TonesKeepTheirLevelAndImagesStayBelowMinus80Dbfs) {
     };
     constexpr double kImageCeilingDbfs = -80.0;
     const Case cases[] = {
-        {44100, 300, -6.0, 0.3},   {44100, 1000, -6.0, 0.3},  {44100, 3000, -6.0, 0.3},
-        {44100, 3400, -6.0, 1.0},  {44100, 4500, NAN, 0},     {44100, 6000, NAN, 0},
-        {44100, 10000, NAN, 0},    {44100, 15000, NAN, 0},
+        {44100, 300, -6.0, 0.3},  {44100, 1000, -6.0, 0.3},
+        {44100, 3000, -6.0, 0.3}, {44100, 3400, -6.0, 1.0},
+        {44100, 4500, NAN, 0},    {44100, 6000, NAN, 0},
+        {44100, 10000, NAN, 0},   {44100, 15000, NAN, 0},
         {8000, 1000, -6.0, 0.3},  // upsampled: the pitch stays at 1000 Hz
     };
     for (const Case& c : cases) {
@@ -157,17 +159,17 @@ TEST(FilteredRateTest, BlockAndOutputSizesDoNotChangeTheResult) {
         for (std::size_t i = 0; i < input.size(); ++i) {
             noise = noise * 1664525u + 1013904223u;
             const double t = static_cast<double>(i) / rate;
-            input[i] = static_cast<float>(
-                12000.0 * std::sin(2.0 * std::numbers::pi * 300.0 * t * t) +
-                static_cast<int>(noise >> 20) - 2048);
+            input[i] =
+                static_cast<float>(12000.0 * std::sin(2.0 * std::numbers::pi * 300.0 * t * t) +
+                                   static_cast<int>(noise >> 20) - 2048);
         }
         const std::vector<std::int16_t> reference = Resample(input, rate, input.size());
         struct Sizes {
             std::size_t block;
             std::size_t capacity;
         };
-        for (const Sizes s : {Sizes{1, 0}, Sizes{777, 0}, Sizes{4096, 0}, Sizes{16384, 0}, Sizes{777, 3},
-                              Sizes{4096, 1}}) {
+        for (const Sizes s : {Sizes{1, 0}, Sizes{777, 0}, Sizes{4096, 0}, Sizes{16384, 0},
+                              Sizes{777, 3}, Sizes{4096, 1}}) {
             EXPECT_EQ(Resample(input, rate, s.block, s.capacity), reference)
                 << rate << " Hz, block " << s.block << ", capacity " << s.capacity;
         }
