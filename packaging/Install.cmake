@@ -76,6 +76,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The library dependencies (libc, wxWidgets and GTK for the desktop program)
 # are read from the binaries by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libsoxr does the band-limited rate change of kelmoro-cli --filter. Named
+# here as well, so the package needs it even where the linker (--as-needed)
+# leaves the library out of a binary that does not call it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsoxr0")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_GENERATOR DEB)
 include(CPack)

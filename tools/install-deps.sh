@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev
+  libsoxr-dev  # the band-limited rate change (kelmoro-cli --filter)
   sox ffmpeg python3 locales
   xfsprogs  # a power cut simulated on an XFS image (fault tests)
 )

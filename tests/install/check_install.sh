@@ -135,6 +135,7 @@ else
     [[ $(dpkg-deb -f "$deb" Section) == sound ]] || fail "package section is not sound"
     [[ -n $(dpkg-deb -f "$deb" Maintainer) ]] || fail "package has no maintainer"
     [[ $(dpkg-deb -f "$deb" Depends) == *libc6* ]] || fail "package depends on nothing"
+    [[ $(dpkg-deb -f "$deb" Depends) == *libsoxr0* ]] || fail "package does not depend on libsoxr0"
     # The package holds exactly what cmake --install puts under the prefix.
     packaged=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort)
     if [[ $packaged != "$installed" ]]; then
