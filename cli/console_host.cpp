@@ -85,6 +85,7 @@ FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& argument,
     SetInputPath(path);
     SetOutputFolder(options.outputFolder);
     SetStandardStreams(standardInput, standardOutput);
+    SetFilteredRate(options.filtered);
     const bool converted = Convert(host);
     SetStandardStreams(false, false);
     host.FinishBar();

@@ -53,6 +53,7 @@ struct ConsoleOptions {
     bool noClobber = false;    // keep an AU file that is already there
     std::string outputFolder;  // empty: beside the input
     bool toStandardOutput = false;  // the AU data goes to stdout, no success line
+    bool filtered = false;          // band-limited rate change
 };
 
 // The input name that stands for standard input, and how messages name it.

@@ -28,8 +28,8 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 const char kUsage[] =
-    "Usage: kelmoro-cli [-q] [-n] [-o DIR] [-j N] [--] FILE...\n"
-    "       kelmoro-cli [-q] -c FILE    (or '-': standard input to standard output)\n"
+    "Usage: kelmoro-cli [-q] [-n] [-F] [-o DIR] [-j N] [--] FILE...\n"
+    "       kelmoro-cli [-q] [-F] -c FILE    (or '-': standard input to standard output)\n"
     "Converts each WAV file (PCM, 8/16/24/32 bits, one or two channels) to a Sun AU\n"
     "file (8-bit mu-law, one channel, 8012 Hz) beside it: the file name lower-cased,\n"
     "its first \".wav\" replaced by \".au\".\n"
@@ -40,6 +40,8 @@ const char kUsage[] =
     "  -n, --no-clobber     keep an AU file that already exists; say it was skipped\n"
     "  -j, --jobs=N         convert up to N files at once (0: one per processor;\n"
     "                       default 1)\n"
+    "  -F, --filter         change the rate through a band-limiting filter (libsoxr)\n"
+    "                       instead of keeping and dropping whole samples\n"
     "  -c, --stdout         write the AU data to standard output instead of a file\n"
     "  -                    as FILE: read the WAV from standard input, write the AU\n"
     "                       data to standard output\n"
@@ -125,6 +127,8 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options) {
             optionsEnded = true;
         } else if (std::strcmp(argument, "-q") == 0 || std::strcmp(argument, "--quiet") == 0) {
             options.console.quiet = true;
+        } else if (std::strcmp(argument, "-F") == 0 || std::strcmp(argument, "--filter") == 0) {
+            options.console.filtered = true;
         } else if (std::strcmp(argument, "-c") == 0 || std::strcmp(argument, "--stdout") == 0) {
             options.console.toStandardOutput = true;
         } else if (std::strcmp(argument, "-n") == 0 || std::strcmp(argument, "--no-clobber") == 0) {

@@ -39,11 +39,21 @@ std::array<std::uint8_t, kAuHeaderSize> AuHeader(std::uint32_t dataSize) {
     return header;
 }
 
+// Whether the filter changes the rate: a file already at the AU rate passes
+// as in exact mode, byte for byte, and one without samples or format has
+// nothing to filter.
+bool UsesFilter(const CConvertContext& context) {
+    return context.filtered && context.sampleRate > 0 && context.sampleRate != kTargetRate &&
+           context.encodingName == kEncodingPcm;
+}
+
 // What the header says before the samples. A file's is set right at the end;
 // a pipe's must be right at once, so there it is counted ahead when the
 // input's length is known, and left "unknown" when it is not.
 std::uint32_t FirstDataSize(const CConvertContext& context, const platform::OutputFile& file) {
     if (file.CanPatch()) return kAuUnknownDataSize;
+    // The filter's count is known only once it has been drained.
+    if (UsesFilter(context)) return kAuUnknownDataSize;
     // The first block is also the last: everything is in hand.
     if (context.finalBlock) return DataSizeField(context.frameCount);
     if (context.dataFrames < 0) return kAuUnknownDataSize;
@@ -71,30 +81,86 @@ void StartOutput(CConvertContext& context) {
     context.outputState = AuOutputState::kWriting;
 }
 
-// Appends the block's codes. A failed write is only noted here: it is
+// Appends `count` mu-law bytes. A failed write is only noted here: it is
 // reported when the last block has been read, where a job that read the
 // whole file before writing would have met it.
-void AppendBlock(CConvertContext& context) {
-    const std::int64_t frames = context.frameCount;
+void AppendBytes(CConvertContext& context, const std::uint8_t* bytes, std::int64_t count) {
     const std::int64_t before = context.framesWritten;
-    context.framesWritten += frames;
+    context.framesWritten += count;
     if (context.outputState != AuOutputState::kWriting) return;
     platform::OutputFile& file = context.outputFile;
+    if (!file.Write(bytes, static_cast<std::size_t>(count))) {
+        context.outputState = AuOutputState::kWriteFailed;
+        // The frames up to and including the one whose byte failed.
+        context.writeFailedAt = std::min<std::int64_t>(
+            static_cast<std::int64_t>(file.Accepted()) - kAuHeaderSize, before + count);
+    }
+}
+
+// Appends the block's codes.
+void AppendBlock(CConvertContext& context) {
     const std::int32_t* codes = context.left.data();
-    constexpr std::int64_t kChunkFrames = 64 * 1024;
-    std::array<std::uint8_t, kChunkFrames> bytes;
-    for (std::int64_t index = 0; index < frames;) {
+    const std::int64_t frames = context.frameCount;
+    constexpr std::int64_t kChunkFrames = 4096;
+    std::uint8_t bytes[kChunkFrames];
+    for (std::int64_t index = 0; index < frames; index += kChunkFrames) {
         const std::int64_t count = std::min(kChunkFrames, frames - index);
         for (std::int64_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(codes[index + i]);
-        if (!file.Write(bytes.data(), static_cast<std::size_t>(count))) {
-            context.outputState = AuOutputState::kWriteFailed;
-            // The frames up to and including the one whose byte failed.
-            context.writeFailedAt = std::min<std::int64_t>(
-                static_cast<std::int64_t>(file.Accepted()) - kAuHeaderSize, before + index + count);
-            return;
-        }
-        index += count;
+        AppendBytes(context, bytes, count);
     }
+}
+
+// ---- The band-limited rate change --------------------------------------------
+
+// The filter's output is taken this many samples at a time.
+constexpr std::size_t kFilterOutputRoom = 16 * 1024;
+
+// Encodes `count` filtered samples and appends them.
+void AppendFiltered(CConvertContext& context, const std::int16_t* samples, std::size_t count) {
+    std::uint8_t codes[kFilterOutputRoom];
+    for (std::size_t i = 0; i < count; ++i) codes[i] = MuLawEncode(samples[i]);
+    AppendBytes(context, codes, static_cast<std::int64_t>(count));
+}
+
+// Mixes the block to one channel at full precision, resamples it and writes
+// what comes out; the final block also drains the filter. False when the
+// filter cannot be made for the file's rate or fails.
+bool FilterBlock(CConvertContext& context) {
+    if (!context.filterStarted) {
+        if (!context.filter) context.filter = std::make_unique<FilteredRate>();
+        if (!context.filter->Start(context.sampleRate, kTargetRate)) return false;
+        context.filterStarted = true;
+    }
+    FilteredRate& filter = *context.filter;
+    const std::int64_t frames = context.frameCount;
+    const std::int32_t* left = context.left.data();
+    const std::int32_t* right = context.channels == 2 ? context.right.data() : nullptr;
+    // The input goes in pieces whose output fits the room, so that a large
+    // rise in rate cannot make the output grow with the block.
+    constexpr std::int64_t kMixRoom = 4096;
+    const std::int64_t piece = std::min<std::int64_t>(
+        kMixRoom, static_cast<std::int64_t>(
+                      FilteredRate::InputCountFor(kFilterOutputRoom, context.sampleRate, kTargetRate)));
+    float mixed[kMixRoom];
+    std::int16_t out[kFilterOutputRoom];
+    for (std::int64_t start = 0; start < frames; start += piece) {
+        const std::int64_t count = std::min(piece, frames - start);
+        for (std::int64_t i = 0; i < count; ++i) {
+            // (l + r) / 2 is exact in float: the sum needs 17 bits.
+            mixed[i] = right == nullptr
+                           ? static_cast<float>(left[start + i])
+                           : static_cast<float>(left[start + i] + right[start + i]) * 0.5f;
+        }
+        const std::size_t made =
+            filter.Process(mixed, static_cast<std::size_t>(count), out, std::size(out));
+        AppendFiltered(context, out, made);
+    }
+    if (context.finalBlock) {
+        while (const std::size_t made = filter.Finish(out, std::size(out))) {
+            AppendFiltered(context, out, made);
+        }
+    }
+    return filter.Error().empty();
 }
 
 bool FinishOutput(CConvertContext& context, CConvertHost& host) {
@@ -144,6 +210,16 @@ bool FinishOutput(CConvertContext& context, CConvertHost& host) {
 }  // namespace
 
 bool WriteAu(CConvertContext& context, CConvertHost& host) {
+    if (UsesFilter(context)) {
+        if (context.outputState == AuOutputState::kNotStarted) StartOutput(context);
+        if (!FilterBlock(context)) {
+            context.outputFile.Discard();
+            context.outputState = AuOutputState::kDropped;
+            host.ReportError(FileReadError(context.inputPath, kUnsupportedSampleRate));
+            return false;
+        }
+        return context.finalBlock ? FinishOutput(context, host) : true;
+    }
     ToMono(context);
     if (!ChangeRate(context, kTargetRate)) {
         context.outputFile.Discard();

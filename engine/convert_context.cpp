@@ -20,6 +20,7 @@ void CConvertContext::Reset() {
     dataFrames = -1;
     finalBlock = true;
     rateAccumulator = 0.0;
+    filterStarted = false;
     outputState = AuOutputState::kNotStarted;
     framesWritten = 0;
     writeFailedAt = -1;
@@ -30,6 +31,8 @@ void CConvertContext::Reset() {
 void SetInputPath(std::string path) { g_convertContext.inputPath = std::move(path); }
 
 void SetOutputFolder(std::string folder) { g_convertContext.outputFolder = std::move(folder); }
+
+void SetFilteredRate(bool filtered) { g_convertContext.filtered = filtered; }
 
 void SetStandardStreams(bool input, bool output) {
     g_convertContext.standardInput = input;

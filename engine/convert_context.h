@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "filtered_rate.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
 #include "sample_block.h"
@@ -30,6 +31,7 @@ struct CConvertContext {
     std::string outputFolder;  // where the AU file goes; empty: beside the input
     bool standardInput = false;   // read the WAV from standard input
     bool standardOutput = false;  // write the AU to standard output
+    bool filtered = false;        // band-limited rate change instead of keeping frames
     std::string outputPath;    // derived by the job; empty on standard output
     std::string encodingName;  // what the block holds: "", "PCM" or "Mu-Law"
     std::int32_t channels = 0;
@@ -44,6 +46,8 @@ struct CConvertContext {
     std::int64_t dataFrames = -1;  // frames the data chunk holds; -1 while unknown (a pipe)
     bool finalBlock = true;        // false while more blocks of the data chunk follow
     double rateAccumulator = 0.0;  // the rate stage's running time
+    std::unique_ptr<FilteredRate> filter;  // the band-limited rate change, once started
+    bool filterStarted = false;
 
     // The AU output.
     AuOutputState outputState = AuOutputState::kNotStarted;
@@ -66,6 +70,9 @@ extern CConvertContext g_convertContext;
 void SetInputPath(std::string path);
 // Sends the AU files of the next jobs into `folder` (empty: beside each input).
 void SetOutputFolder(std::string folder);
+// Makes the next jobs change the rate through a band-limiting filter
+// (true) or by keeping and dropping whole frames (false, the default).
+void SetFilteredRate(bool filtered);
 // Makes the next jobs read standard input (then the input path only names it
 // in messages) and/or write their AU data to standard output.
 void SetStandardStreams(bool input, bool output);
