@@ -1,0 +1,155 @@
+"""kelmoro-cli with standard input and output, pipes, RF64/BW64 files and a
+data chunk of more than 2^31 frames. One table: each case is a shell
+pipeline and what its AU bytes, status and messages must be, measured
+against the plain conversion of the same file.
+
+usage: check_streams.py KELMORO_CLI [--large]
+--large adds the sparse 2.3 GB file (about half a gigabyte is written).
+Exits 0 when every case holds, 1 otherwise, 77 when sox or ffmpeg is missing.
+"""
+
+import os
+import pty
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+SKIP = 77
+UNKNOWN = b"\xff\xff\xff\xff"
+
+
+def run(command, folder):
+    return subprocess.run(["bash", "-o", "pipefail", "-c", command], cwd=folder,
+                          stdin=subprocess.DEVNULL, capture_output=True)
+
+
+def with_size(au, field):
+    return au[:8] + field + au[12:]
+
+
+def rf64(wav, tag=b"RF64"):
+    """The RF64 twin of a plain WAV file: 0xFFFFFFFF in the RIFF and data
+    sizes, the real ones in a 'ds64' chunk first."""
+    data_at = wav.index(b"data")
+    data_size = struct.unpack("<I", wav[data_at + 4:data_at + 8])[0]
+    ds64 = b"ds64" + struct.pack("<IQQQI", 28, len(wav) + 36 - 8, data_size, 0, 0)
+    body = wav[12:data_at] + b"data" + UNKNOWN + wav[data_at + 8:]
+    return tag + UNKNOWN + b"WAVE" + ds64 + body
+
+
+def terminal_case(cli, folder):
+    """-c with standard output on a terminal: refused, nothing written there."""
+    leader, follower = pty.openpty()
+    done = subprocess.run([cli, "-c", "in.wav"], cwd=folder, stdin=subprocess.DEVNULL,
+                          stdout=follower, stderr=subprocess.PIPE)
+    os.close(follower)
+    os.set_blocking(leader, False)
+    try:
+        shown = os.read(leader, 4096)
+    except (BlockingIOError, OSError):
+        shown = b""
+    os.close(leader)
+    return done.returncode, shown, done.stderr
+
+
+def main():
+    cli = os.path.abspath(sys.argv[1])
+    large = "--large" in sys.argv[2:]
+    if not shutil.which("sox") or not shutil.which("ffmpeg"):
+        print("sox or ffmpeg missing: skipped")
+        return SKIP
+    folder = tempfile.mkdtemp(prefix="kelmoro-streams-")
+    failures = []
+    try:
+        subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", "in.wav", "synth", "3",
+                        "sine", "300-3000", "vol", "0.5"], cwd=folder, check=True)
+        wav = open(os.path.join(folder, "in.wav"), "rb").read()
+        open(os.path.join(folder, "rf.wav"), "wb").write(rf64(wav))
+        open(os.path.join(folder, "bw.wav"), "wb").write(rf64(wav, b"BW64"))
+        assert run(f"{cli} -q in.wav", folder).returncode == 0
+        plain = open(os.path.join(folder, "in.au"), "rb").read()
+        assert run(f"{cli} -q -F in.wav && mv in.au filtered.au", folder).returncode == 0
+        filtered = open(os.path.join(folder, "filtered.au"), "rb").read()
+        cut = 44 + 4 * 50000 + 3  # a pipe that ends inside frame 50000
+        open(os.path.join(folder, "cut.wav"), "wb").write(wav[:cut])
+        assert run(f"{cli} -q cut.wav", folder).returncode == 0
+        cut_au = open(os.path.join(folder, "cut.au"), "rb").read()
+
+        # (name, pipeline writing out.au, expected AU bytes, status, stderr)
+        cases = [
+            ("stdin to a file", f"cat in.wav | {cli} - > out.au", plain, 0, b""),
+            ("stdin to a pipe: size unknown", f"cat in.wav | {cli} - | cat > out.au",
+             with_size(plain, UNKNOWN), 0, b""),
+            ("-c to a pipe: size counted ahead", f"{cli} -c in.wav | cat > out.au", plain, 0, b""),
+            ("-c to a file", f"{cli} -c in.wav > out.au", plain, 0, b""),
+            ("-c appending: size counted ahead", f"echo -n > out.au; {cli} -c in.wav >> out.au",
+             plain, 0, b""),
+            ("ffmpeg's piped WAV", f"ffmpeg -loglevel error -i in.wav -f wav - | {cli} - > out.au",
+             plain, 0, b""),
+            ("RF64 file", f"{cli} -q rf.wav && mv rf.au out.au", plain, 0, b""),
+            ("BW64 file", f"{cli} -q bw.wav && mv bw.au out.au", plain, 0, b""),
+            ("RF64 through a pipe", f"cat rf.wav | {cli} - > out.au", plain, 0, b""),
+            ("ffmpeg's RF64", f"ffmpeg -loglevel error -i in.wav -rf64 always -c:a pcm_s16le fr.wav"
+             f" && {cli} -q fr.wav && mv fr.au out.au", plain, 0, b""),
+            ("a pipe ending inside a frame", f"head -c {cut} in.wav | {cli} - > out.au", cut_au, 0, b""),
+            ("-F to a pipe", f"{cli} -F -c in.wav | cat > out.au", with_size(filtered, UNKNOWN), 0, b""),
+            ("-F from a pipe to a file", f"cat in.wav | {cli} -F - > out.au", filtered, 0, b""),
+            ("a pipe ending in the header", f"head -c 30 in.wav | {cli} - > out.au", b"", 1,
+             "kelmoro-cli: standard input: データ読込みエラー\n".encode()),
+            ("not a WAV on stdin", f"echo hello | {cli} - > out.au", b"", 1,
+             "kelmoro-cli: standard input: Wave ファイル 読込みエラー:  file standard input is not a RIFF file\n".encode()),
+            ("-c with two files", f"{cli} -c in.wav rf.wav > out.au", b"", 2, None),
+            ("'-' with -o", f"{cli} -o . - < in.wav > out.au", b"", 2, None),
+            ("-c with -n", f"{cli} -n -c in.wav > out.au", b"", 2, None),
+        ]
+        if large:
+            # 2.3e9 8-bit mono frames (more than 2^31), sparse: every byte
+            # reads as zero, sample -32768, mu-law code 0x02.
+            frames = 2_300_000_000
+            with open(os.path.join(folder, "big.wav"), "wb") as big:
+                big.write(b"RIFF" + struct.pack("<I", 36 + frames) + b"WAVE" + b"fmt " +
+                          struct.pack("<IHHIIHH", 16, 1, 1, 44100, 44100, 1, 8) + b"data" +
+                          struct.pack("<I", frames))
+                big.truncate(44 + frames)
+            cases.append(("2.3e9 frames", f"{cli} -q big.wav && mv big.au out.au", None, 0, b""))
+
+        for name, command, expected, status, stderr in cases:
+            out = os.path.join(folder, "out.au")
+            if os.path.exists(out):
+                os.remove(out)
+            done = run(command, folder)
+            got = open(out, "rb").read() if os.path.exists(out) else b""
+            problems = []
+            if done.returncode != status:
+                problems.append(f"status {done.returncode}, expected {status}")
+            if stderr is not None and done.stderr != stderr:
+                problems.append(f"stderr {done.stderr!r}, expected {stderr!r}")
+            if stderr is None and not done.stderr.startswith(b"kelmoro-cli: "):
+                problems.append(f"no usage line: {done.stderr[:80]!r}")
+            if expected is None:  # the large file: size and content by rule
+                kept = len(got) - 28
+                if not (got[:4] == b".snd" and got[8:12] == struct.pack(">I", kept)
+                        and abs(kept - 2_300_000_000 * 8012 // 44100) <= 1
+                        and set(got[28:28 + (1 << 20)]) == {0x02} and got[-1] == 0x02):
+                    problems.append(f"AU of {len(got)} bytes, header {got[:28].hex()}")
+            elif got != expected:
+                problems.append(f"AU of {len(got)} bytes differs from the expected {len(expected)}"
+                                f" (header {got[:28].hex()})")
+            print(("ok   " if not problems else "FAIL ") + name)
+            failures += [f"{name}: {p}" for p in problems]
+
+        status, shown, err = terminal_case(cli, folder)
+        if status != 1 or shown or b"terminal" not in err:
+            failures.append(f"-c on a terminal: status {status}, shown {shown[:40]!r}, stderr {err!r}")
+        print(("ok   " if status == 1 and not shown else "FAIL ") + "-c on a terminal")
+    finally:
+        shutil.rmtree(folder)
+    for failure in failures:
+        print("FAIL", failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
