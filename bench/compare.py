@@ -15,7 +15,12 @@ loop, beside kelmoro-cli on the first WAV file given, and checks the batch
 targets (-j 1 at least 75 % of the single file's MB/s, -j 0 at least 1.7
 times -j 1, peak memory at most the single file's plus 10 %).
 
-    bench/compare.py --cli PATH [--rounds N] [--batch FOLDER] WAV...
+With --filter-row it adds `kelmoro-cli --filter` (libsoxr's band-limited
+rate change) and measures it against sox's default, which filters as well.
+With --baseline PATH it adds another kelmoro-cli build (an earlier version,
+say) to every table, so that both are measured in the same run.
+
+    bench/compare.py --cli PATH [--rounds N] [--batch FOLDER] [--baseline PATH] WAV...
 """
 import argparse
 import json
@@ -28,10 +33,16 @@ import tempfile
 import time
 
 
+BASELINE = None  # another kelmoro-cli build measured beside this one
+
+
 def commands(cli, wav, out_dir):
     au = os.path.join(out_dir, "out.au")
+    baseline = [("baseline kelmoro-cli", [BASELINE, "-q", "-o", out_dir, wav])] if BASELINE else []
     return [
         ("kelmoro-cli", [cli, "-q", wav]),
+        ("kelmoro-cli --filter", [cli, "-q", "--filter", "-o", out_dir, wav]),
+        *baseline,
         ("sox", ["sox", wav, "-r", "8012", "-c", "1", "-e", "u-law", au]),
         ("sox … rate -q", ["sox", wav, "-r", "8012", "-c", "1", "-e", "u-law", au, "rate", "-q"]),
         ("sox -D … rate -q", ["sox", "-D", wav, "-r", "8012", "-c", "1", "-e", "u-law", au, "rate", "-q"]),
@@ -193,9 +204,12 @@ def main():
     parser.add_argument("--cli", required=True)
     parser.add_argument("--rounds", type=int, default=7)
     parser.add_argument("--batch", metavar="FOLDER")
+    parser.add_argument("--baseline", metavar="PATH")
     parser.add_argument("wavs", nargs="+")
     args = parser.parse_args()
     cli = os.path.abspath(args.cli)
+    global BASELINE
+    BASELINE = os.path.abspath(args.baseline) if args.baseline else None
 
     print(f"Machine: {machine()}")
     print(f"Medians of {args.rounds} runs after one warm-up; "
@@ -217,14 +231,21 @@ def main():
             print(f"| `{name}` | {median:.3f} s ({min(walls):.3f}–{max(walls):.3f}) | {size / 1e6 / median:,.0f} | "
                   f"{peak / 2**20:.1f} MiB ({peak / size:.2f}× input) | {median / base:.2f} | "
                   f"{in_a_row[name]:.3f} s | {in_a_row[name] / base_in_a_row:.2f} |")
-        converters = [name for name, _, _ in results[1:] if not name.startswith("cat")]
+        converters = [name for name, _, _ in results[1:]
+                      if not name.startswith(("cat", "kelmoro-cli", "baseline"))]
         interleaved = {name: statistics.median(walls) / base for name, walls, _ in results}
         in_row = {name: in_a_row[name] / base_in_a_row for name in in_a_row}
         def summary(ratios):
             return (f"the fastest other converter takes {min(ratios[n] for n in converters):.2f}× as long, "
                     f"sox {ratios['sox']:.1f}×, ffmpeg {ratios['ffmpeg']:.1f}×")
-        verdicts.append(f"{title}: interleaved, {summary(interleaved)}; back to back, {summary(in_row)}; "
-                        f"kelmoro-cli peak memory {statistics.median(results[0][2]) / size:.2f}× the input")
+        peaks = {name: statistics.median(p) / 2**20 for name, _, p in results}
+        extra = (f"; the baseline build takes {interleaved['baseline kelmoro-cli']:.2f}× as long"
+                 if BASELINE else "")
+        verdicts.append(f"{title}: interleaved, {summary(interleaved)}; back to back, {summary(in_row)}"
+                        f"{extra}; `--filter` against sox's default: sox takes "
+                        f"{interleaved['sox'] / interleaved['kelmoro-cli --filter']:.1f}× as long; "
+                        f"kelmoro-cli peak memory {peaks['kelmoro-cli']:.1f} MiB, "
+                        f"with --filter {peaks['kelmoro-cli --filter']:.1f} MiB")
     print()
     for verdict in verdicts:
         print(f"- {verdict}")
