@@ -3,8 +3,8 @@
 
 #include <unistd.h>
 
-#include "cli/console_host.h"
-#include "cli/console_output.h"
+#include "console/console_host.h"
+#include "console/console_output.h"
 
 namespace kelmoro {
 

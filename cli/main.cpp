@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "console_host.h"
-#include "console_output.h"
+#include "console/console_host.h"
+#include "console/console_output.h"
 #include "parallel_runner.h"
 #include "platform/code_page.h"
 #include "platform/interrupt_cleanup.h"

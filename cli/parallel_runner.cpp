@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "console_output.h"
+#include "console/console_output.h"
 #include "platform/posix_calls.h"
 
 namespace kelmoro {

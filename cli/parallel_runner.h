@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "console_host.h"
+#include "console/console_host.h"
 
 namespace kelmoro {
 
