@@ -72,6 +72,10 @@ def main():
         plain = open(os.path.join(folder, "in.au"), "rb").read()
         assert run(f"{cli} -q -F in.wav && mv in.au filtered.au", folder).returncode == 0
         filtered = open(os.path.join(folder, "filtered.au"), "rb").read()
+        subprocess.run(["sox", "-n", "-r", "8012", "-c", "1", "-b", "16", "au_rate.wav", "synth", "2",
+                        "sine", "440"], cwd=folder, check=True)
+        assert run(f"{cli} -q au_rate.wav && mv au_rate.au au_rate_exact.au", folder).returncode == 0
+        au_rate = open(os.path.join(folder, "au_rate_exact.au"), "rb").read()
         cut = 44 + 4 * 50000 + 3  # a pipe that ends inside frame 50000
         open(os.path.join(folder, "cut.wav"), "wb").write(wav[:cut])
         assert run(f"{cli} -q cut.wav", folder).returncode == 0
@@ -95,6 +99,7 @@ def main():
              f" && {cli} -q fr.wav && mv fr.au out.au", plain, 0, b""),
             ("a pipe ending inside a frame", f"head -c {cut} in.wav | {cli} - > out.au", cut_au, 0, b""),
             ("-F to a pipe", f"{cli} -F -c in.wav | cat > out.au", with_size(filtered, UNKNOWN), 0, b""),
+            ("-F at 8012 Hz: the exact bytes", f"{cli} -F -c au_rate.wav > out.au", au_rate, 0, b""),
             ("-F from a pipe to a file", f"cat in.wav | {cli} -F - > out.au", filtered, 0, b""),
             ("a pipe ending in the header", f"head -c 30 in.wav | {cli} - > out.au", b"", 1,
              "kelmoro-cli: standard input: データ読込みエラー\n".encode()),
