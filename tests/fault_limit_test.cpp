@@ -1,0 +1,116 @@
+// kelmoro-cli under limits: a file-size limit, a full or a closed standard
+// output, each failing with one message and status 1; and a memory cgroup
+// far smaller than the input, inside which a one-hour file still converts.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "support/child_process.h"
+#include "support/fault_fixtures.h"
+#include "support/job_outcome.h"
+#include "support/memory_cgroup.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
+#include "support/wav_builder.h"
+
+namespace kelmoro::test {
+namespace {
+
+struct LimitCase {
+    std::string name;
+    enum Kind { kFileSizeLimit, kFullStdout, kClosedStdout } kind;
+    std::string expectedError;  // "@" stands for the input path
+    bool auWritten;             // else the old AU file is kept
+};
+
+std::ostream& operator<<(std::ostream& out, const LimitCase& c) {
+    return out << c.name;
+}
+
+class LimitTest : public testing::TestWithParam<LimitCase> {};
+
+TEST_P(LimitTest, FailsWithOneMessageAndStatusOne) {
+    const LimitCase& c = GetParam();
+    if (CliProgram().empty()) GTEST_SKIP() << "KELMORO_CLI is not set";
+    TempDir dir;
+    const std::string input = dir / "in.wav";
+    Launch launch{.program = CliProgram(),
+                  .arguments = {input},
+                  .stdoutPath = dir / "out",
+                  .stderrPath = dir / "err"};
+    WriteFile(input, MonoWav(c.kind == LimitCase::kFileSizeLimit ? 1'000'000 : 2000));
+    if (c.kind == LimitCase::kFileSizeLimit) launch.fileSizeLimit = 100'000;
+    if (c.kind == LimitCase::kFullStdout) launch.stdoutPath = "/dev/full";
+    if (c.kind == LimitCase::kClosedStdout) launch.stdoutPath.clear();
+    WriteFile(dir / "in.au", kOldAu);
+
+    const int status = WaitFor(Start(launch));
+
+    std::string expected = c.expectedError;
+    for (auto at = expected.find('@'); at != std::string::npos; at = expected.find('@', at)) {
+        expected.replace(at, 1, input);
+        at += input.size();
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(Slurp(dir / "err"), expected + "\n");
+    std::filesystem::remove(dir / "out");
+    std::filesystem::remove(dir / "err");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.au", "in.wav"}));
+    EXPECT_EQ(ReadFile(dir / "in.au") != kOldAu, c.auWritten);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FaultTest, LimitTest,
+    testing::Values(LimitCase{"FileSizeLimit", LimitCase::kFileSizeLimit,
+                              "kelmoro-cli: @: " + kDataWriteError, false},
+                    LimitCase{"FullStdout", LimitCase::kFullStdout,
+                              "kelmoro-cli: standard output: No space left on device", true},
+                    LimitCase{"ClosedStdout", LimitCase::kClosedStdout,
+                              "kelmoro-cli: standard output: Bad file descriptor", true}),
+    [](const testing::TestParamInfo<LimitCase>& info) { return info.param.name; });
+
+TEST(FaultTest, TheOneHourFileConvertsUnderA64MiBMemoryLimit) {
+    if (CliProgram().empty()) GTEST_SKIP() << "KELMORO_CLI is not set";
+    if (geteuid() != 0) GTEST_SKIP() << "making a cgroup needs root";
+    MemoryCgroup cgroup("64M");
+    if (!cgroup.ready()) GTEST_SKIP() << cgroup.why();
+    TempDir dir;
+    const std::string input = dir / "in.wav";
+    // One hour of 16-bit stereo at 44.1 kHz, about ten times the limit;
+    // the file is sparse, so it takes no room on the disk.
+    constexpr std::uint32_t kSeconds = 3600;
+    constexpr std::uint32_t kDataBytes = kSeconds * 44100 * 2 * 2;
+    WriteFile(input, WavBuilder()
+                         .Format({.channels = 2, .rate = 44100, .bits = 16})
+                         .RawChunk("data", kDataBytes, {})
+                         .Build(36 + kDataBytes));
+    ASSERT_EQ(truncate(input.c_str(), 44 + std::int64_t{kDataBytes}), 0);
+    const Launch launch{.program = CliProgram(),
+                        .arguments = {input},
+                        .stdoutPath = dir / "out",
+                        .stderrPath = dir / "err",
+                        .cgroupProcs = cgroup.procs()};
+
+    const int status = WaitFor(Start(launch));
+
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << Slurp(dir / "err");
+    EXPECT_EQ(Slurp(dir / "err"), "");
+    std::filesystem::remove(dir / "out");
+    std::filesystem::remove(dir / "err");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.au", "in.wav"}));
+    // 8012 of every 44100 frames are kept.
+    EXPECT_EQ(std::filesystem::file_size(dir / "in.au"), kAuHeaderBytes + kSeconds * 8012u);
+}
+
+}  // namespace
+}  // namespace kelmoro::test
