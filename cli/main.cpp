@@ -53,7 +53,7 @@ const char kUsage[] =
     "2 on a usage error.\n";
 
 struct Options {
-    kelmoro::ConsoleOptions console;
+    kelmoro::ConsoleOptions console{.dashIsStandardInput = true};
     int jobs = 1;
     std::vector<std::string> files;
 };

@@ -70,7 +70,7 @@ void ConsoleHost::FinishBar() {
 
 FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& argument,
                                  const ConsoleOptions& options, std::FILE* out) {
-    const bool standardInput = argument == kStandardInputArgument;
+    const bool standardInput = options.dashIsStandardInput && argument == kStandardInputArgument;
     const bool standardOutput = standardInput || options.toStandardOutput;
     const std::string path = standardInput ? kStandardInputName : argument;
     host.StartFile(path);

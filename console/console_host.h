@@ -54,6 +54,7 @@ struct ConsoleOptions {
     std::string outputFolder;  // empty: beside the input
     bool toStandardOutput = false;  // the AU data goes to stdout, no success line
     bool filtered = false;          // band-limited rate change
+    bool dashIsStandardInput = false;  // "-" reads stdin and writes the AU to stdout
 };
 
 // The input name that stands for standard input, and how messages name it.
@@ -62,8 +63,9 @@ inline constexpr const char* kStandardInputName = "standard input";
 
 // Converts `path` with `host` as a console program does: the success line
 // on `out` unless quiet, and a line of its own on the host's stream for the
-// one failure the engine does not report and for a file skipped. The path
-// "-" reads standard input and writes the AU data to standard output.
+// one failure the engine does not report and for a file skipped. With
+// dashIsStandardInput, the path "-" reads standard input and writes the AU
+// data to standard output.
 FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& path,
                                  const ConsoleOptions& options, std::FILE* out);
 
