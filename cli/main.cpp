@@ -53,7 +53,7 @@ const char kUsage[] =
     "2 on a usage error.\n";
 
 struct Options {
-    kelmoro::ConsoleOptions console{.dashIsStandardInput = true};
+    kelmoro::ConsoleOptions console;
     int jobs = 1;
     std::vector<std::string> files;
 };
@@ -171,6 +171,7 @@ int main(int argc, char** argv) {
     platform::SelectCodePageFromLocale();
 
     Options options;
+    options.console.dashIsStandardInput = true;
     if (auto status = ParseArguments(argc, argv, options)) {
         return kelmoro::FinishOutput(*status, "kelmoro-cli");
     }
