@@ -103,7 +103,7 @@ void CBatchDlg::RunBatch() {
     const std::size_t count = m_paths.size();
     for (std::size_t index = 0; index < count; ++index) {
         if (m_stopRequested) {
-            m_outcome.stopped = static_cast<int>(count - index);
+            m_outcome.AddStopped(static_cast<int>(count - index));
             return;
         }
         ShowFileInProgress(index);

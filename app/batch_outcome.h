@@ -26,6 +26,11 @@ struct BatchOutcome {
 
     // Records the result of one file's job and the messages it reported.
     void Add(const std::string& path, bool convertedOk, std::vector<std::string> messages);
+    // Records files left out by a stop: they count in the total.
+    void AddStopped(int count) {
+        stopped += count;
+        total += count;
+    }
     // True when every file was converted.
     bool AllConverted() const { return converted == total; }
     // Anything failed or was stopped: the summary takes the error style.
