@@ -1,6 +1,7 @@
 // The batch summary box: icon, headline, a scrolling list, OK.
 #include "summary_box.h"
 
+#include <gtk/gtk.h>
 #include <wx/artprov.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
@@ -44,6 +45,12 @@ void ShowSummaryBox(const wxString& headline, const wxString& details, BoxStyle 
         const int height = std::min(lines * list->GetCharHeight() + kMargin,
                                     area.height * kListMaxHeightPercent / 100);
         list->SetMinSize(wxSize(column, height));
+        // GTK hides a scroll bar until the pointer moves over it; this list
+        // shows its bar, so a long list is seen to go on.
+        if (GTK_IS_SCROLLED_WINDOW(list->GetHandle())) {
+            gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(list->GetHandle()),
+                                                      FALSE);
+        }
         text->Add(list, 1, wxEXPAND | wxTOP, kMargin);
     }
     const wxIcon icon = wxArtProvider::GetMessageBoxIcon(
