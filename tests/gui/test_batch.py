@@ -9,8 +9,12 @@ import sys
 from gui_support import (KELMORO, KELMORO_CLI, GuiTestCase, capture_screen, keep_screenshot,
                          make_wav, read_ppm, wait_for)
 
+# The main window's helpers, taken by module so that its tests are not
+# collected a second time from this one.
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from test_main_window import MAIN, MainWindowTest  # noqa: E402
+import test_main_window  # noqa: E402
+
+MAIN = test_main_window.MAIN
 
 BATCH = "複数ﾌｧｲﾙの変換"
 CONFIRM = "{} 個のﾌｧｲﾙをAUファイルに変換します"
@@ -184,11 +188,11 @@ class BatchTest(GuiTestCase):
 class BatchDropTest(GuiTestCase):
     """A drop of several files on the main window, dragged as the main
     window's own drop test drags."""
-    start_main = MainWindowTest.start_main
-    wait_frame_active = MainWindowTest.wait_frame_active
-    drag = MainWindowTest.drag
-    drag_files = MainWindowTest.drag_files
-    titles_on_screen = MainWindowTest.titles_on_screen
+    start_main = test_main_window.MainWindowTest.start_main
+    wait_frame_active = test_main_window.MainWindowTest.wait_frame_active
+    drag = test_main_window.MainWindowTest.drag
+    drag_files = test_main_window.MainWindowTest.drag_files
+    titles_on_screen = test_main_window.MainWindowTest.titles_on_screen
 
     def test_drop_of_several_files_is_confirmed_once_and_summarised(self):
         self.proc, frame = self.start_main()
