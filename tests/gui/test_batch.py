@@ -210,6 +210,7 @@ class BatchDropTest(GuiTestCase):
         confirm = "\\n".join([CONFIRM.format(7), "", *files[:5], MORE.format(2)])
         self.assertEqual(self.box_lines(), [("box", "confirmation", "Kelmoro", confirm)])
         self.assert_on_screen(box)
+        keep_screenshot(self.session, "batch-confirm.png", [frame, box])
         self.assertEqual(outcome(), "dropped")
         self.session.key("Return")
         batch = self.session.wait_window(self.proc.pid, BATCH)
