@@ -33,6 +33,15 @@ void ParseNotFlag(CCommandLineInfo& info, const std::string& argument) {
 
 }  // namespace
 
+InfoRequest FindInfoRequest(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--") break;
+        if (argument == "--help") return InfoRequest::kHelp;
+        if (argument == "--version") return InfoRequest::kVersion;
+    }
+    return InfoRequest::kNone;
+}
+
 CCommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments) {
     CCommandLineInfo info;
     bool optionsEnded = false;

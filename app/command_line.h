@@ -20,6 +20,12 @@ struct CCommandLineInfo {
     std::vector<std::string> fileNames;  // every file name, in order
 };
 
+// "--help" and "--version" are no shell options but requests to print the
+// usage or the version and end at once, without a window, as Linux programs
+// do. The first of them before any "--" counts.
+enum class InfoRequest { kNone, kHelp, kVersion };
+InfoRequest FindInfoRequest(const std::vector<std::string>& arguments);
+
 // Parses arguments (without the program name) as the document framework
 // does: each option sets the shell command or a flag, a bare file name makes
 // the command FileOpen when nothing else was asked for.

@@ -8,7 +8,10 @@
 #include <wx/log.h>
 #include <wx/stdpaths.h>
 
+#include <algorithm>
+
 #include "about_dlg.h"
+#include "batch_dlg.h"
 #include "convert_dlg.h"
 #include "doc_template.h"
 #include "engine/convert_context.h"
@@ -66,18 +69,22 @@ bool CKelmoroApp::InitInstance() {
     new CSingleDocTemplate(m_docManager.get(), wxCLASSINFO(CKelmoroDoc), wxCLASSINFO(CMainFrame),
                            wxCLASSINFO(CKelmoroView));
 
-    // File names on the command line (parsed in main) are converted in the
-    // dialog, one after the other, each with its own boxes, and the program
-    // ends without a main window: status 0 only if every file was converted.
+    // File names on the command line (parsed in main) are converted without
+    // a confirmation, and the program ends without a main window: status 0
+    // only if every file was converted. One file runs in the conversion
+    // dialog with its own boxes; several run in the batch window, which
+    // ends with one summary.
     if (m_cmdInfo.shellCommand > CCommandLineInfo::FileNew && !m_cmdInfo.fileNames.empty()) {
-        bool allConverted = true;
-        for (const std::string& fileName : m_cmdInfo.fileNames) {
+        if (m_cmdInfo.fileNames.size() == 1) {
             CConvertDlg dlg(nullptr);
-            SetInputPath(fileName);
+            SetInputPath(m_cmdInfo.fileNames.front());
             dlg.DoModal();
-            allConverted = dlg.Converted() && allConverted;
+            m_exitCode = dlg.Converted() ? 0 : 1;
+        } else {
+            CBatchDlg dlg(m_cmdInfo.fileNames, nullptr);
+            dlg.DoModal();
+            m_exitCode = dlg.Outcome().AllConverted() ? 0 : 1;
         }
-        m_exitCode = allConverted ? 0 : 1;
         return false;
     }
 
@@ -223,20 +230,52 @@ void CKelmoroApp::ConfirmAndConvert(const std::string& path) {
 }
 
 void CKelmoroApp::OpenDroppedFiles(const std::vector<std::string>& paths) {
-    // One file at a time, in the order dropped. Files dropped again while
-    // the boxes of an earlier drop are up wait their turn behind it.
-    m_droppedFiles.insert(m_droppedFiles.end(), paths.begin(), paths.end());
+    // One drop at a time, in the order dropped. A drop made while the boxes
+    // of an earlier one are up waits its turn behind it.
+    m_droppedFiles.push_back(paths);
     if (m_openingDroppedFiles) return;
     m_openingDroppedFiles = true;
     // The drop came from another program, which still has the keyboard:
     // the boxes that follow are for this one.
     ReactivateMainWindow();
     while (!m_droppedFiles.empty()) {
-        const std::string path = m_droppedFiles.front();
+        const std::vector<std::string> drop = std::move(m_droppedFiles.front());
         m_droppedFiles.pop_front();
-        ConfirmAndConvert(path);
+        // One file takes the road of File > Open; several are confirmed
+        // once and converted in the batch window.
+        if (drop.size() == 1) {
+            ConfirmAndConvert(drop.front());
+        } else {
+            ConfirmAndConvertBatch(drop);
+        }
     }
     m_openingDroppedFiles = false;
+}
+
+namespace {
+
+// How many files a drop will convert, then the first few by name.
+wxString BatchConfirmationText(const std::vector<std::string>& paths) {
+    const int count = static_cast<int>(paths.size());
+    const int shown = std::min(count, res::kBatchConfirmNamesShown);
+    wxString text = wxString::Format(U8(res::kBatchConfirmFormat), count) + "\n";
+    for (int i = 0; i < shown; ++i) text << "\n" << FromBytes(paths[i]);
+    if (count > shown)
+        text << "\n" << wxString::Format(U8(res::kBatchConfirmMoreFormat), count - shown);
+    return text;
+}
+
+}  // namespace
+
+void CKelmoroApp::ConfirmAndConvertBatch(const std::vector<std::string>& paths) {
+    if (KelmoroMessageBox(BatchConfirmationText(paths), BoxStyle::kConfirmation) != wxID_OK) {
+        return;
+    }
+    {
+        CBatchDlg dlg(paths, nullptr);
+        dlg.DoModal();
+    }
+    ReactivateMainWindow();
 }
 
 void CKelmoroApp::ReactivateMainWindow() {

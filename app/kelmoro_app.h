@@ -1,7 +1,7 @@
 // CKelmoroApp: the application object. InitInstance chooses
 // between the program's two roads: with file names on the command line it
-// converts each in turn in the progress dialog and ends; without one it opens
-// the main window and waits for commands.
+// converts them (one in the progress dialog, several in the batch window)
+// and ends; without one it opens the main window and waits for commands.
 #pragma once
 
 #include <wx/app.h>
@@ -50,6 +50,9 @@ private:
     // which dropped files take too.
     std::string ChooseFileToOpen();
     void ConfirmAndConvert(const std::string& path);
+    // Several files: one confirmation naming the first few, then the batch
+    // window and its summary.
+    void ConfirmAndConvertBatch(const std::vector<std::string>& paths);
     void OpenDroppedFiles(const std::vector<std::string>& paths);
     void OnFileNew(wxCommandEvent& event);
     void OnFrameworkFileOpen(wxCommandEvent& event);
@@ -62,7 +65,7 @@ private:
     std::unique_ptr<wxDocManager> m_docManager;
     std::unique_ptr<wxFileHistory> m_recentFiles;
     wxFileName m_settingsFile;
-    std::deque<std::string> m_droppedFiles;
+    std::deque<std::vector<std::string>> m_droppedFiles;
     bool m_openingDroppedFiles = false;
 
     wxDECLARE_EVENT_TABLE();

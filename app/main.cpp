@@ -44,6 +44,17 @@ int main(int argc, char** argv) {
 
     // The arguments stay bytes: a file name reaches the engine unchanged.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // Help and version go to the terminal before any window or display.
+    switch (kelmoro::FindInfoRequest(arguments)) {
+        case kelmoro::InfoRequest::kHelp:
+            std::fputs(res::kUsage, stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        case kelmoro::InfoRequest::kVersion:
+            std::printf(res::kVersionFormat, KELMORO_VERSION);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        case kelmoro::InfoRequest::kNone:
+            break;
+    }
     const kelmoro::CCommandLineInfo info = kelmoro::ParseCommandLine(arguments);
     const bool convertFile =
         info.shellCommand > kelmoro::CCommandLineInfo::FileNew && !info.fileName.empty();

@@ -31,6 +31,16 @@ const char* StyleName(BoxStyle style) {
 
 }  // namespace
 
+void TraceBox(BoxStyle style, const wxString& text) {
+    wxString oneLine = text;
+    oneLine.Replace("\n", "\\n");
+    TraceLine(wxString("box\t") + StyleName(style) + "\t" + U8(res::kAppTitle) + "\t" + oneLine);
+}
+
+void TraceAnswer(int answer) {
+    TraceLine(wxString("answer\t") + (answer == wxID_OK ? "OK" : "CANCEL"));
+}
+
 int KelmoroMessageBox(const wxString& text, BoxStyle style, wxWindow* owner) {
     long flags = wxCENTRE;
     switch (style) {
@@ -52,9 +62,9 @@ int KelmoroMessageBox(const wxString& text, BoxStyle style, wxWindow* owner) {
     // itself out when shown, in its own font, so the text is measured in it.
     const int column = WorkArea(owner != nullptr ? owner : &box).width * kTextColumnPercent / 100;
     box.SetMessage(WrapToWidth(text, box.GetFont(), column));
-    TraceLine(wxString("box\t") + StyleName(style) + "\t" + U8(res::kAppTitle) + "\t" + text);
+    TraceBox(style, text);
     const int answer = box.ShowModal() == wxID_OK ? wxID_OK : wxID_CANCEL;
-    TraceLine(wxString("answer\t") + (answer == wxID_OK ? "OK" : "CANCEL"));
+    TraceAnswer(answer);
     return answer;
 }
 

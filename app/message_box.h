@@ -20,4 +20,10 @@ enum class BoxStyle {
 // Returns wxID_OK or wxID_CANCEL. `owner` null means the active window.
 int KelmoroMessageBox(const wxString& text, BoxStyle style, wxWindow* owner = nullptr);
 
+// The trace lines of a box as it opens and of its answer, for boxes of
+// other shapes (the batch summary) that show the same styles. Line breaks
+// in the text are traced as "\n", so that each box stays one line.
+void TraceBox(BoxStyle style, const wxString& text);
+void TraceAnswer(int answer);
+
 }  // namespace kelmoro

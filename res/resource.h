@@ -1,9 +1,8 @@
-// Resource ids of the desktop program, with their fixed numbers, and, in res::cmd, the wx ids the commands
-// and bars take: wx refuses menu ids above 0x7FFE, so the framework's
-// standard numbers (0xE100...) and ID_HELP_AUTHOR (32772) are moved down by
-// a fixed offset. None of them falls into wx's own stock range (wxID_LOWEST
-// 4999 to wxID_HIGHEST 5999), so wxDocManager's built-in handlers for
-// wxID_OPEN and the like never see our commands.
+// Resource ids of the desktop program, with their fixed numbers, and, in res::cmd, the wx ids the
+// commands and bars take: wx refuses menu ids above 0x7FFE, so the framework's standard numbers
+// (0xE100...) and ID_HELP_AUTHOR (32772) are moved down by a fixed offset. None of them falls into
+// wx's own stock range (wxID_LOWEST 4999 to wxID_HIGHEST 5999), so wxDocManager's built-in handlers
+// for wxID_OPEN and the like never see our commands.
 #pragma once
 
 namespace res {
@@ -12,9 +11,19 @@ namespace res {
 inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_KELMORO_FORM = 101;
 inline constexpr int IDD_CONVERT = 131;
+// The progress window of several files and the summary that follows it.
+inline constexpr int IDD_BATCH = 132;
+inline constexpr int IDD_BATCH_SUMMARY = 133;
 
 // Controls.
 inline constexpr int IDC_PROGRESS1 = 1000;
+// The progress window of several files: the file in progress, the count
+// and bar of the whole batch, the stop button; the summary's list.
+inline constexpr int IDC_BATCH_FILE = 1001;
+inline constexpr int IDC_BATCH_COUNT = 1002;
+inline constexpr int IDC_BATCH_PROGRESS = 1003;
+inline constexpr int IDC_BATCH_STOP = 1004;
+inline constexpr int IDC_SUMMARY_LIST = 1005;
 
 // The main frame's resources (menu, accelerators, toolbar, application icon).
 inline constexpr int IDR_MAINFRAME = 128;

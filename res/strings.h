@@ -33,6 +33,24 @@ inline constexpr const char* kDialogFontFace = "IPAPGothic";
 inline constexpr int kConvertFontPoints = 11;
 inline constexpr int kFormFontPoints = 9;
 
+// Several files at once (a drop, or a command line naming more than one):
+// one confirmation, one progress window, one summary.
+// The confirmation names the first few files, then how many more follow.
+inline constexpr const char* kBatchConfirmFormat = "%d 個のﾌｧｲﾙをAUファイルに変換します";
+inline constexpr int kBatchConfirmNamesShown = 5;
+inline constexpr const char* kBatchConfirmMoreFormat = "ほか %d 個";
+// The progress window: its caption, the count over the whole batch, the
+// stop button and what the window says once it has been pressed.
+inline constexpr const char* kBatchCaption = "複数ﾌｧｲﾙの変換";
+inline constexpr const char* kBatchCountFormat = "%d / %d";
+inline constexpr const char* kBatchStop = "中止";
+inline constexpr const char* kBatchStopping = "このﾌｧｲﾙの変換後に中止します";
+// The summary: how many were converted, then each kind of file that was not.
+inline constexpr const char* kSummaryConvertedFormat = "%d / %d 個のﾌｧｲﾙをAUファイルに変換成功";
+inline constexpr const char* kSummaryFailedHeading = "変換できなかったﾌｧｲﾙ:";
+inline constexpr const char* kSummaryNoWavHeading = "名前に \".wav\" がないため変換しなかったﾌｧｲﾙ:";
+inline constexpr const char* kSummaryStoppedFormat = "中止により変換しなかったﾌｧｲﾙ: %d 個";
+
 // The main menu.
 inline constexpr const char* kMenuFile = "ﾌｧｲﾙ(&F)";
 inline constexpr const char* kMenuFileOpen = "Wavファイルを開く(&O)...\tCtrl+O";
@@ -91,6 +109,31 @@ inline constexpr const char* kNoBrowser = "Web ﾌﾞﾗｳｻﾞを起動でき
 // Message-box buttons as a Japanese system labels them.
 inline constexpr const char* kButtonOk = "OK";
 inline constexpr const char* kButtonCancel = "ｷｬﾝｾﾙ";
+
+// `kelmoro --help` and `kelmoro --version`, on standard output, in English
+// like every other line the program writes on a terminal.
+inline constexpr const char* kUsage =
+    "Usage: kelmoro [FILE...]\n"
+    "       kelmoro --help | --version\n"
+    "Converts WAV files (PCM, 8/16/24/32 bits, one or two channels) to Sun AU files\n"
+    "(8-bit mu-law, one channel, 8012 Hz) beside them: the file name lower-cased,\n"
+    "its first \".wav\" replaced by \".au\".\n"
+    "\n"
+    "Without a FILE it opens its main window: File > Open (Ctrl+O) or files dropped\n"
+    "on the window start a conversion. With one FILE it converts it in a progress\n"
+    "dialog, shows the result in a box and ends. With several it converts them in\n"
+    "one progress window (its stop button or Escape stops after the file in\n"
+    "progress) and ends with one summary box. Without a display it converts each\n"
+    "FILE on the console, like kelmoro-cli.\n"
+    "\n"
+    "  --help     show this help and exit\n"
+    "  --version  show the version and exit\n"
+    "  --         ends the options: every later argument is a FILE\n"
+    "  -p, -pt, -dde, -unregister, ...  the desktop's shell options; accepted and\n"
+    "             otherwise ignored\n"
+    "\n"
+    "Exit status with FILEs: 0 when every file was converted, 1 otherwise.\n";
+inline constexpr const char* kVersionFormat = "kelmoro %s\n";
 
 // Start-up without a display.
 inline constexpr const char* kNeedsDisplay =

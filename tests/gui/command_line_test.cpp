@@ -59,5 +59,20 @@ TEST(CommandLine, ParsesLikeTheFramework) {
     }
 }
 
+// "--help" and "--version" are found up to "--"; the first one counts.
+TEST(CommandLine, FindsHelpAndVersionBeforeTheFiles) {
+    const std::pair<std::vector<std::string>, InfoRequest> cases[] = {
+        {{"--help"}, InfoRequest::kHelp},
+        {{"--version"}, InfoRequest::kVersion},
+        {{"-p", "a.wav", "--version", "--help"}, InfoRequest::kVersion},
+        {{"--", "--help"}, InfoRequest::kNone},
+        {{"-help", "-version", "-h"}, InfoRequest::kNone},
+        {{"a.wav"}, InfoRequest::kNone},
+    };
+    for (const auto& [arguments, request] : cases) {
+        EXPECT_EQ(FindInfoRequest(arguments), request) << arguments.front();
+    }
+}
+
 }  // namespace
 }  // namespace kelmoro

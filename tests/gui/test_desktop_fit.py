@@ -11,6 +11,7 @@ CHOOSER = "ファイルを開く"
 ABOUT = "Kelmoroのﾊﾞｰｼﾞｮﾝ情報"
 SUCCESS = "  AUファイルに変換成功"
 CANNOT_OPEN = " ファイルを開けません"
+BATCH = "複数ﾌｧｲﾙの変換"
 
 
 class FitTest(GuiTestCase):
@@ -50,30 +51,29 @@ class FitTest(GuiTestCase):
                 self.session.key("Return")
                 self.finish(proc)
 
-    def test_several_files_convert_in_turn(self):
+    def test_several_files_convert_in_one_window_with_one_summary(self):
         first = make_wav(os.path.join(self.dir, "First.wav"), seconds=1)
         second = make_wav(os.path.join(self.dir, "Second.wav"), seconds=1)
         missing = os.path.join(self.dir, "Missing.wav")
         cases = [
-            ("all converted", [first, second], [SUCCESS, SUCCESS], 0),
-            ("one missing", [first, missing, second], [SUCCESS, CANNOT_OPEN, SUCCESS], 1),
+            ("all converted", [first, second], "plain", "2 / 2 個のﾌｧｲﾙをAUファイルに変換成功", 0),
+            ("one missing", [first, missing, second], "error",
+             "2 / 3 個のﾌｧｲﾙをAUファイルに変換成功\\n変換できなかったﾌｧｲﾙ:\\n"
+             f"{missing}\\n    {missing}{CANNOT_OPEN}", 1),
         ]
-        for name, sources, suffixes, status in cases:
+        for name, sources, style, text, status in cases:
             with self.subTest(name):
                 self.session.run(["truncate", "-s", "0", self.session.trace])
                 for au in ("first.au", "second.au"):
                     if os.path.exists(os.path.join(self.dir, au)):
                         os.remove(os.path.join(self.dir, au))
                 proc = self.start(*sources)
-                for count, source in enumerate(sources, 1):
-                    dialog = self.session.wait_window(proc.pid, source, timeout=20)
-                    self.assert_on_screen(dialog)
-                    self.wait_box(proc, count)
-                    self.assertEqual(self.box_lines()[-1][3], source + suffixes[count - 1])
-                    self.session.key("Return")
-                    wait_for(lambda: len(self.answer_lines()) == count, what="box answered")
+                self.assert_on_screen(self.session.wait_window(proc.pid, BATCH))
+                self.assert_on_screen(self.wait_box(proc))
+                self.assertEqual(self.box_lines(), [("box", style, "Kelmoro", text)])
+                self.session.key("Return")
                 self.assertEqual(self.finish(proc), status)
-                self.assertEqual(len(self.box_lines()), len(sources))
+                self.assertEqual(len(self.box_lines()), 1)
                 self.assertTrue(os.path.isfile(os.path.join(self.dir, "first.au")))
                 self.assertTrue(os.path.isfile(os.path.join(self.dir, "second.au")))
 
