@@ -21,8 +21,8 @@ void ReportLost(const char* programName, int error) {
 
 bool WriteOutput(std::FILE* out, const std::string& text, const char* programName) {
     errno = 0;
-    const bool written =
-        std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size() &&
+                         std::fflush(out) == 0;
     if (!written) {
         const int error = errno != 0 ? errno : EIO;
         // What is left in the buffer would only fail again.
