@@ -1,10 +1,10 @@
 // kelmoro-cli as a script sees it: exit statuses, stdout and stderr lines,
 // and the AU files it leaves; sox reads what it writes.
-#include <dirent.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
+#include <fcntl.h>
 #include <spawn.h>
+#include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -89,8 +89,7 @@ ProcessResult Cli(const std::vector<std::string>& arguments, const std::string& 
 
 Bytes OneSecondStereo() {
     std::vector<std::int16_t> samples(2 * 44100);
-    for (std::size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<std::int16_t>((i * 37) % 20000 - 10000);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::int16_t>((i * 37) % 20000 - 10000);
     return SimpleWav({.channels = 2, .rate = 44100, .bits = 16}, Pcm16(samples));
 }
 
@@ -110,8 +109,7 @@ TEST(CliTest, ConvertsEveryFileAndSaysSoOnStdout) {
 }
 
 TEST(CliTest, SoxReadsTheOutputAsMonoMuLawAt8012Hz) {
-    if (system("command -v soxi >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "soxi (package sox) is not installed";
+    if (system("command -v soxi >/dev/null 2>&1") != 0) GTEST_SKIP() << "soxi (package sox) is not installed";
     TempDir dir;
     WriteFile(dir / "tone.wav", OneSecondStereo());
     ASSERT_EQ(Cli({dir / "tone.wav"}).status, 0);
@@ -127,8 +125,7 @@ TEST(CliTest, FailuresGoToStderrAndTheOthersStillConvert) {
     WriteFile(dir / "good.wav", SimpleWav({}, Pcm16({1, 2, 3})));
     WriteFile(dir / "tone.raw", SimpleWav({}, Pcm16({1, 2, 3})));
     WriteFile(dir / "float.wav", SimpleWav({.tag = 3, .bits = 32}, {}));
-    ProcessResult run =
-        Cli({dir / "missing.wav", dir / "tone.raw", dir / "float.wav", dir / "good.wav"});
+    ProcessResult run = Cli({dir / "missing.wav", dir / "tone.raw", dir / "float.wav", dir / "good.wav"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, dir / "good.wav" + "  AUファイルに変換成功\n");
     std::istringstream lines(run.err);
@@ -140,11 +137,9 @@ TEST(CliTest, FailuresGoToStderrAndTheOthersStillConvert) {
                              " ファイルを開けません");
     EXPECT_EQ(errors[1].rfind("kelmoro-cli: " + dir / "tone.raw" + ": ", 0), 0u);
     EXPECT_NE(errors[1].find(".wav"), std::string::npos);
-    EXPECT_EQ(errors[2], "kelmoro-cli: " + dir / "float.wav" +
-                             ": Wave ファイル 読込みエラー:  file " + dir / "float.wav" +
-                             "Unidentified encoding in .WAV file");
-    EXPECT_EQ(dir.List(),
-              (std::vector<std::string>{"float.wav", "good.au", "good.wav", "tone.raw"}));
+    EXPECT_EQ(errors[2], "kelmoro-cli: " + dir / "float.wav" + ": Wave ファイル 読込みエラー:  file " +
+                             dir / "float.wav" + "Unidentified encoding in .WAV file");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"float.wav", "good.au", "good.wav", "tone.raw"}));
 }
 
 TEST(CliTest, OptionsAndUsage) {
@@ -197,55 +192,15 @@ TEST(CliTest, BatchOptions) {
     const std::string a = dir / "a.wav", b = dir / "b.wav", c = dir / "c.wav";
     const std::string ok = "  AUファイルに変換成功\n";
     const BatchCase cases[] = {
-        {"errors name their file",
-         {"-q", "-o", out},
-         1,
-         "",
-         {"kelmoro-cli: " + c + ": データ読込みエラー"},
-         {"a.au", "b.au"},
-         false},
-        {"output folder replaces",
-         {"-o", out},
-         1,
-         a + ok + b + ok,
-         {"kelmoro-cli: " + c + ": "},
-         {"a.au", "b.au"},
-         false},
-        {"no-clobber keeps",
-         {"--no-clobber", "--output-dir=" + out},
-         1,
-         a + ok,
-         {"kelmoro-cli: " + b + ": skipped: " + out + "/b.au", "kelmoro-cli: " + c + ": "},
-         {"a.au", "b.au"},
-         true},
-        {"jobs keep input order",
-         {"-j", "3", "-o", out},
-         1,
-         a + ok + b + ok,
-         {"kelmoro-cli: " + c + ": "},
-         {"a.au", "b.au"},
-         false},
-        {"jobs 0",
-         {"-j0", "-n", "-o", out},
-         1,
-         a + ok,
-         {"kelmoro-cli: " + b + ": skipped", "kelmoro-cli: " + c + ": "},
-         {"a.au", "b.au"},
-         true},
-        {"missing folder",
-         {"-o", dir / "none"},
-         2,
-         "",
-         {"kelmoro-cli: output folder", "Try 'kelmoro-cli --help' for more information."},
-         {"b.au"},
-         true},
-        {"bad jobs",
-         {"--jobs=x"},
-         2,
-         "",
-         {"kelmoro-cli: jobs must be", "Try 'kelmoro-cli --help' for more information."},
-         {"b.au"},
-         true},
+        {"errors name their file", {"-q", "-o", out}, 1, "", {"kelmoro-cli: " + c + ": データ読込みエラー"},
+         {"a.au", "b.au"}, false},
+        {"output folder replaces", {"-o", out}, 1, a + ok + b + ok, {"kelmoro-cli: " + c + ": "}, {"a.au", "b.au"}, false},
+        {"no-clobber keeps", {"--no-clobber", "--output-dir=" + out}, 1, a + ok,
+         {"kelmoro-cli: " + b + ": skipped: " + out + "/b.au", "kelmoro-cli: " + c + ": "}, {"a.au", "b.au"}, true},
+        {"jobs keep input order", {"-j", "3", "-o", out}, 1, a + ok + b + ok, {"kelmoro-cli: " + c + ": "}, {"a.au", "b.au"}, false},
+        {"jobs 0", {"-j0", "-n", "-o", out}, 1, a + ok, {"kelmoro-cli: " + b + ": skipped", "kelmoro-cli: " + c + ": "}, {"a.au", "b.au"}, true},
+        {"missing folder", {"-o", dir / "none"}, 2, "", {"kelmoro-cli: output folder", "Try 'kelmoro-cli --help' for more information."}, {"b.au"}, true},
+        {"bad jobs", {"--jobs=x"}, 2, "", {"kelmoro-cli: jobs must be", "Try 'kelmoro-cli --help' for more information."}, {"b.au"}, true},
     };
     const Bytes goodWav = OneSecondStereo();
     for (const auto& t : cases) {
@@ -512,16 +467,12 @@ TEST(CliTest, WalksFileNamesInTheLocalesCodePage) {
         GTEST_SKIP() << "no ja_JP.SJIS locale (tools/install-deps.sh makes one)";
     }
     TempDir dir;
-    const std::string input = dir /
-                              "\x83\x41"
-                              "B.WAV";
+    const std::string input = dir / "\x83\x41" "B.WAV";
     WriteFile(input, SimpleWav({}, Pcm16({1})));
     ASSERT_EQ(Cli({"-q", input}, "ja_JP.SJIS").status, 0);
-    EXPECT_TRUE(FileExists(dir / "\x83\x41"
-                                 "b.au"));
+    EXPECT_TRUE(FileExists(dir / "\x83\x41" "b.au"));
     ASSERT_EQ(Cli({"-q", input}, "C.UTF-8").status, 0);
-    EXPECT_TRUE(FileExists(dir / "\x83"
-                                 "ab.au"));
+    EXPECT_TRUE(FileExists(dir / "\x83" "ab.au"));
 }
 
 }  // namespace
