@@ -56,6 +56,17 @@ endforeach()
 add_custom_target(kelmoro_man_pages ALL DEPENDS ${KELMORO_MAN_PAGES})
 install(FILES ${KELMORO_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# kelmoro-cli's shell completions, each where its shell looks for them
+# (bash-completion's completionsdir, zsh's site-functions, fish's vendor
+# completions).
+set(KELMORO_COMPLETIONS_DIR ${CMAKE_CURRENT_LIST_DIR}/../cli/completions)
+install(FILES ${KELMORO_COMPLETIONS_DIR}/kelmoro-cli.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kelmoro-cli)
+install(FILES ${KELMORO_COMPLETIONS_DIR}/_kelmoro-cli
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/site-functions)
+install(FILES ${KELMORO_COMPLETIONS_DIR}/kelmoro-cli.fish
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
+
 # ---- Debian package: cpack -G DEB in the build folder ----
 set(CPACK_PACKAGE_NAME kelmoro)
 set(CPACK_PACKAGE_VENDOR "Kelmoro developers")
