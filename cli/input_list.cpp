@@ -35,6 +35,7 @@ std::optional<std::string> InputList::OpenLists() {
 }
 
 std::optional<std::string> InputList::Next() {
+    interrupted_ = false;
     while (current_ < sources_.size()) {
         Source& source = sources_[current_];
         if (!source.given.isList) {
@@ -49,6 +50,11 @@ std::optional<std::string> InputList::Next() {
                 if (line_[size - 1] == separator_) --size;
                 if (size == 0) continue;
                 return std::string(line_, size);
+            }
+            if (std::ferror(source.list) && errno == EINTR) {
+                std::clearerr(source.list);
+                interrupted_ = true;
+                return std::nullopt;
             }
             if (std::ferror(source.list)) {
                 std::fprintf(stderr, "kelmoro-cli: %s: file list not read to its end: %s\n",

@@ -26,8 +26,11 @@ public:
     // The next input, or nothing at the end. An empty entry in a list is
     // passed over. A list that cannot be read to its end is reported once
     // on stderr and makes ReadFailed() true.
+    // A read cut short by a signal handler gives nothing with Interrupted()
+    // true; the next call goes on where it stopped.
     std::optional<std::string> Next();
     bool ReadFailed() const { return readFailed_; }
+    bool Interrupted() const { return interrupted_; }
 
 private:
     struct Source {
@@ -40,6 +43,7 @@ private:
     char* line_ = nullptr;
     std::size_t lineCapacity_ = 0;
     bool readFailed_ = false;
+    bool interrupted_ = false;
 };
 
 }  // namespace kelmoro

@@ -149,6 +149,7 @@ private:
     struct sigaction previous_[3] = {};
     struct sigaction previousPipe_ = {};
     sigset_t unblocked_;
+    sigset_t forwarded_;
 };
 
 // Forks a worker. Signals are blocked around the fork; the worker gets back
@@ -221,9 +222,14 @@ void Pool::Dispatch() {
     for (;;) {
         if (!waiting_) {
             if (inputsEnded_ || nextIndex_ - nextToPrint_ >= window) return;
+            // A list on a pipe or terminal may keep the pool waiting here:
+            // the signals are let in while it does.
+            sigprocmask(SIG_SETMASK, &unblocked_, nullptr);
             auto input = inputs_.Next();
+            sigprocmask(SIG_BLOCK, &forwarded_, nullptr);
+            if (g_signal != 0) EndBySignal(g_signal);
             if (!input) {
-                inputsEnded_ = true;
+                if (!inputs_.Interrupted()) inputsEnded_ = true;
                 return;
             }
             waiting_ = nextIndex_++;
@@ -351,10 +357,9 @@ void Pool::EndBySignal(int signal) {
 }
 
 RunTotals Pool::Run() {
-    sigset_t blocked;
-    sigemptyset(&blocked);
-    for (int signal : kForwardedSignals) sigaddset(&blocked, signal);
-    sigprocmask(SIG_BLOCK, &blocked, &unblocked_);
+    sigemptyset(&forwarded_);
+    for (int signal : kForwardedSignals) sigaddset(&forwarded_, signal);
+    sigprocmask(SIG_BLOCK, &forwarded_, &unblocked_);
     for (int i = 0; i < 3; ++i) sigaction(kForwardedSignals[i], nullptr, &previous_[i]);
     // A worker that has just died must not take the parent with it when a
     // task is written to its pipe: the write fails with EPIPE instead, and
