@@ -50,7 +50,6 @@ public:
     void Report(const FileReport& report);
 
     const RunTotals& Totals() const { return totals_; }
-    const RunSettings& Settings() const { return settings_; }
 
 private:
     const RunSettings& settings_;

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # kelmoro-cli's shell completions: the bash one driven through
 # bash-completion as a tab press would drive it (a table of command lines
-# and the words offered), the zsh and fish ones parsed by their shells.
+# and the words offered); the zsh and fish ones parsed by their shells, and
+# a few tabs pressed in an interactive zsh and asked of fish.
 # Usage: completion_test.sh COMPLETIONS_FOLDER
 set -uo pipefail
 folder=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
 failures=0
 
 if [[ ! -r /usr/share/bash-completion/bash_completion ]]; then
@@ -68,6 +70,14 @@ check wavs "kelmoro-cli --help " ""
 
 if command -v zsh >/dev/null; then
   zsh -n "$folder/_kelmoro-cli" || { echo "FAIL: zsh -n"; failures=$((failures + 1)); }
+  # And a tab pressed in an interactive zsh: what it completes or lists.
+  zsh_offers() {
+    (cd "$work/$1" && timeout 20 zsh "$here/zsh_complete.zsh" "$folder" "$2" "$3") ||
+      { printf 'FAIL: zsh does not offer %s for %q\n' "$3" "$2"; failures=$((failures + 1)); }
+  }
+  zsh_offers wavs "kelmoro-cli --ou" "*kelmoro-cli --output-dir*"
+  zsh_offers none "kelmoro-cli -o " "*kelmoro-cli -o sub*"
+  zsh_offers wavs "kelmoro-cli " "*-dash.wav*B.WAV*a.wav*"
 else
   echo "zsh is not installed: its completion is not checked"
 fi
