@@ -1,5 +1,5 @@
-// Worker processes fed one file index at a time over a pipe; each answers
-// with the file's outcome and the text it would have printed.
+// Worker processes fed one input name at a time over a pipe; each answers
+// with the file's result and the text it would have printed.
 #include "parallel_runner.h"
 
 #include <poll.h>
@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <optional>
+#include <vector>
 
 #include "console/console_output.h"
 #include "platform/posix_calls.h"
@@ -20,6 +22,8 @@ namespace kelmoro {
 namespace {
 
 constexpr int kForwardedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Inputs taken ahead of the one printed next, per worker.
+constexpr std::size_t kAheadPerWorker = 4;
 
 volatile sig_atomic_t g_signal = 0;
 
@@ -28,21 +32,26 @@ void RecordSignal(int signal) {
 }
 
 struct ResultHeader {
-    std::uint32_t index;
-    std::uint32_t outcome;
-    std::uint32_t outBytes;
-    std::uint32_t errBytes;
+    std::uint64_t outcome;
+    std::uint64_t frames;
+    std::uint64_t outBytes;
+    std::uint64_t errBytes;
+    std::uint64_t messageBytes;
+    std::uint64_t outputBytes;
 };
 
-struct FileResult {
-    FileOutcome outcome = FileOutcome::kFailed;
-    std::string out;
-    std::string err;
+// One input between being taken and being printed.
+struct Slot {
+    std::string input;
+    RunLedger::Ticket ticket;
+    std::optional<FileReport> report;  // set when finished
+    std::string out;                   // its success line
+    std::string err;                   // its error lines
 };
 
 struct Worker {
     pid_t pid = -1;
-    int tasks = -1;    // parent writes file indices
+    int tasks = -1;    // parent writes input names
     int results = -1;  // parent reads results
     std::optional<std::size_t> busyWith;
 };
@@ -69,12 +78,17 @@ bool ReadAll(int fd, void* bytes, std::size_t count) {
     return true;
 }
 
-// The worker's life: convert each file index it is sent, answer, and end
-// when the parent closes the task pipe.
-[[noreturn]] void RunWorker(int tasks, int results, const std::vector<std::string>& files,
-                            const ConsoleOptions& options) {
-    std::uint32_t index = 0;
-    while (ReadAll(tasks, &index, sizeof index) && index < files.size()) {
+bool ReadText(int fd, std::uint64_t bytes, std::string& text) {
+    text.resize(bytes);
+    return ReadAll(fd, text.data(), text.size());
+}
+
+// The worker's life: convert each input it is sent, answer, and end when
+// the parent closes the task pipe.
+[[noreturn]] void RunWorker(int tasks, int results, const RunSettings& settings) {
+    std::uint64_t length = 0;
+    std::string input;
+    while (ReadAll(tasks, &length, sizeof length) && ReadText(tasks, length, input)) {
         char* outText = nullptr;
         char* errText = nullptr;
         std::size_t outBytes = 0;
@@ -83,15 +97,20 @@ bool ReadAll(int fd, void* bytes, std::size_t count) {
         std::FILE* err = open_memstream(&errText, &errBytes);
         if (out == nullptr || err == nullptr) _exit(EXIT_FAILURE);
         ConsoleHost host("kelmoro-cli", err, false);
-        const FileOutcome outcome = ConvertFileOnConsole(host, files[index], options, out);
+        const FileReport report = ConvertOne(host, input, settings, out);
         std::fclose(out);
         std::fclose(err);
-        const ResultHeader header{index, static_cast<std::uint32_t>(outcome),
-                                  static_cast<std::uint32_t>(outBytes),
-                                  static_cast<std::uint32_t>(errBytes)};
+        const ResultHeader header{static_cast<std::uint64_t>(report.outcome),
+                                  static_cast<std::uint64_t>(report.frames),
+                                  outBytes,
+                                  errBytes,
+                                  report.message.size(),
+                                  report.output.size()};
         const bool sent = WriteAll(results, &header, sizeof header) &&
                           WriteAll(results, outText, outBytes) &&
-                          WriteAll(results, errText, errBytes);
+                          WriteAll(results, errText, errBytes) &&
+                          WriteAll(results, report.message.data(), report.message.size()) &&
+                          WriteAll(results, report.output.data(), report.output.size());
         std::free(outText);
         std::free(errText);
         if (!sent) _exit(EXIT_FAILURE);
@@ -101,28 +120,36 @@ bool ReadAll(int fd, void* bytes, std::size_t count) {
 
 class Pool {
 public:
-    Pool(const std::vector<std::string>& files, const ConsoleOptions& options)
-        : files_(files), options_(options), results_(files.size()) {}
+    Pool(InputList& inputs, const RunSettings& settings)
+        : inputs_(inputs), settings_(settings), ledger_(settings) {}
 
-    std::vector<FileOutcome> Run(int jobs);
+    RunTotals Run();
 
 private:
     bool Spawn(Worker& worker);
-    void Assign(Worker& worker);
+    void Dispatch();
+    Worker* IdleWorker();
+    bool Send(Worker& worker, std::size_t index);
     void Receive(Worker& worker);
+    void Finished(std::size_t index, FileReport report);
     void PrintReady();
     int Retire(Worker& worker);
     [[noreturn]] void EndBySignal(int signal);
 
-    const std::vector<std::string>& files_;
-    const ConsoleOptions& options_;
-    std::vector<std::optional<FileResult>> results_;
+    InputList& inputs_;
+    const RunSettings& settings_;
+    RunLedger ledger_;
+    std::map<std::size_t, Slot> slots_;
     std::vector<Worker> workers_;
-    std::size_t nextToSend_ = 0;
+    std::optional<std::size_t> waiting_;  // taken, not yet sent to a worker
+    bool waitingClaimed_ = false;
+    bool inputsEnded_ = false;
+    std::size_t nextIndex_ = 0;
     std::size_t nextToPrint_ = 0;
     struct sigaction previous_[3] = {};
     struct sigaction previousPipe_ = {};
     sigset_t unblocked_;
+    sigset_t forwarded_;
 };
 
 // Forks a worker. Signals are blocked around the fork; the worker gets back
@@ -153,7 +180,7 @@ bool Pool::Spawn(Worker& worker) {
         for (int i = 0; i < 3; ++i) sigaction(kForwardedSignals[i], &previous_[i], nullptr);
         sigaction(SIGPIPE, &previousPipe_, nullptr);
         sigprocmask(SIG_SETMASK, &unblocked_, nullptr);
-        RunWorker(tasks[0], results[1], files_, options_);
+        RunWorker(tasks[0], results[1], settings_);
     }
     close(tasks[0]);
     close(results[1]);
@@ -164,17 +191,76 @@ bool Pool::Spawn(Worker& worker) {
     return true;
 }
 
-void Pool::Assign(Worker& worker) {
-    if (nextToSend_ >= files_.size()) {
+// A worker with nothing to do, started now when all are busy and there is
+// room for one more; null when none can take a file.
+Worker* Pool::IdleWorker() {
+    for (Worker& worker : workers_) {
+        if (worker.pid > 0 && !worker.busyWith) return &worker;
+    }
+    for (Worker& worker : workers_) {
+        if (worker.pid <= 0 && Spawn(worker)) return &worker;
+    }
+    return nullptr;
+}
+
+bool Pool::Send(Worker& worker, std::size_t index) {
+    const std::string& input = slots_[index].input;
+    const std::uint64_t length = input.size();
+    if (!WriteAll(worker.tasks, &length, sizeof length) ||
+        !WriteAll(worker.tasks, input.data(), input.size())) {
         Retire(worker);
-        return;
+        return false;
     }
-    const auto index = static_cast<std::uint32_t>(nextToSend_);
-    if (!WriteAll(worker.tasks, &index, sizeof index)) {
-        Retire(worker);  // the file stays unsent; another worker takes it
-        return;
+    worker.busyWith = index;
+    return true;
+}
+
+// Takes inputs in order while a worker is free and the inputs taken ahead
+// of printing stay few, settling refused ones at once.
+void Pool::Dispatch() {
+    const std::size_t window = kAheadPerWorker * workers_.size();
+    for (;;) {
+        if (!waiting_) {
+            if (inputsEnded_ || nextIndex_ - nextToPrint_ >= window) return;
+            // A list on a pipe or terminal may keep the pool waiting here:
+            // the signals are let in while it does.
+            sigprocmask(SIG_SETMASK, &unblocked_, nullptr);
+            auto input = inputs_.Next();
+            sigprocmask(SIG_BLOCK, &forwarded_, nullptr);
+            if (g_signal != 0) EndBySignal(g_signal);
+            if (!input) {
+                if (!inputs_.Interrupted()) inputsEnded_ = true;
+                return;
+            }
+            waiting_ = nextIndex_++;
+            waitingClaimed_ = false;
+            slots_[*waiting_].input = std::move(*input);
+        }
+        const std::size_t index = *waiting_;
+        Slot& slot = slots_[index];
+        if (!waitingClaimed_) {
+            std::string refusal;
+            switch (ledger_.Decide(slot.input, slot.ticket, refusal)) {
+                case RunLedger::Decision::kWait:
+                    return;  // until the earlier input that writes the same file ends
+                case RunLedger::Decision::kRefuse: {
+                    FileReport report;
+                    report.input = slot.input;
+                    report.message = refusal;
+                    slot.err = "kelmoro-cli: " + slot.input + ": " + refusal + "\n";
+                    waiting_.reset();
+                    Finished(index, std::move(report));
+                    continue;
+                }
+                case RunLedger::Decision::kConvert:
+                    waitingClaimed_ = true;
+                    break;
+            }
+        }
+        Worker* worker = IdleWorker();
+        if (worker == nullptr) return;
+        if (Send(*worker, index)) waiting_.reset();
     }
-    worker.busyWith = nextToSend_++;
 }
 
 // Closes the worker's task pipe, so that it ends, and waits for it; returns
@@ -193,19 +279,27 @@ int Pool::Retire(Worker& worker) {
     return status;
 }
 
+void Pool::Finished(std::size_t index, FileReport report) {
+    Slot& slot = slots_[index];
+    if (!slot.ticket.key.empty()) ledger_.Finish(slot.ticket, report);
+    slot.report = std::move(report);
+}
+
 void Pool::Receive(Worker& worker) {
-    ResultHeader header{};
-    FileResult result;
-    bool whole = ReadAll(worker.results, &header, sizeof header) && worker.busyWith &&
-                 header.index == *worker.busyWith && header.outcome <= 2;
-    if (whole) {
-        result.outcome = static_cast<FileOutcome>(header.outcome);
-        result.out.resize(header.outBytes);
-        result.err.resize(header.errBytes);
-        whole = ReadAll(worker.results, result.out.data(), result.out.size()) &&
-                ReadAll(worker.results, result.err.data(), result.err.size());
-    }
     const std::size_t index = *worker.busyWith;
+    Slot& slot = slots_[index];
+    ResultHeader header{};
+    FileReport report;
+    report.input = slot.input;
+    bool whole = ReadAll(worker.results, &header, sizeof header) && header.outcome <= 2;
+    if (whole) {
+        report.outcome = static_cast<FileOutcome>(header.outcome);
+        report.frames = static_cast<std::int64_t>(header.frames);
+        whole = ReadText(worker.results, header.outBytes, slot.out) &&
+                ReadText(worker.results, header.errBytes, slot.err) &&
+                ReadText(worker.results, header.messageBytes, report.message) &&
+                ReadText(worker.results, header.outputBytes, report.output);
+    }
     if (!whole) {
         // The worker ended in the middle of a file (killed, or out of memory).
         const int status = Retire(worker);
@@ -217,23 +311,29 @@ void Pool::Receive(Worker& worker) {
                 if (WTERMSIG(status) == signal) EndBySignal(signal);
             }
         }
-        result = FileResult{};
-        result.err = "kelmoro-cli: " + files_[index] + ": the conversion ended abnormally\n";
-        results_[index] = std::move(result);
-        if (nextToSend_ < files_.size() && Spawn(worker)) Assign(worker);
+        report = FileReport{};
+        report.input = slot.input;
+        report.message = "the conversion ended abnormally";
+        slot.out.clear();
+        slot.err = "kelmoro-cli: " + slot.input + ": " + report.message + "\n";
+        Finished(index, std::move(report));
         return;
     }
-    results_[index] = std::move(result);
     worker.busyWith.reset();
-    Assign(worker);
+    Finished(index, std::move(report));
 }
 
 void Pool::PrintReady() {
-    while (nextToPrint_ < results_.size() && results_[nextToPrint_]) {
-        const FileResult& result = *results_[nextToPrint_];
-        std::fwrite(result.err.data(), 1, result.err.size(), stderr);
-        std::fflush(stderr);
-        if (!result.out.empty()) WriteOutput(stdout, result.out, "kelmoro-cli");
+    for (auto slot = slots_.find(nextToPrint_); slot != slots_.end() && slot->second.report;
+         slot = slots_.find(nextToPrint_)) {
+        const Slot& done = slot->second;
+        if (settings_.showErrors && !done.err.empty()) {
+            std::fwrite(done.err.data(), 1, done.err.size(), stderr);
+            std::fflush(stderr);
+        }
+        if (!done.out.empty()) WriteOutput(stdout, done.out, "kelmoro-cli");
+        ledger_.Report(*done.report);
+        slots_.erase(slot);
         ++nextToPrint_;
     }
 }
@@ -256,11 +356,10 @@ void Pool::EndBySignal(int signal) {
     _exit(128 + signal);
 }
 
-std::vector<FileOutcome> Pool::Run(int jobs) {
-    sigset_t blocked;
-    sigemptyset(&blocked);
-    for (int signal : kForwardedSignals) sigaddset(&blocked, signal);
-    sigprocmask(SIG_BLOCK, &blocked, &unblocked_);
+RunTotals Pool::Run() {
+    sigemptyset(&forwarded_);
+    for (int signal : kForwardedSignals) sigaddset(&forwarded_, signal);
+    sigprocmask(SIG_BLOCK, &forwarded_, &unblocked_);
     for (int i = 0; i < 3; ++i) sigaction(kForwardedSignals[i], nullptr, &previous_[i]);
     // A worker that has just died must not take the parent with it when a
     // task is written to its pipe: the write fails with EPIPE instead, and
@@ -269,11 +368,6 @@ std::vector<FileOutcome> Pool::Run(int jobs) {
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     sigaction(SIGPIPE, &ignore, &previousPipe_);
-
-    workers_.resize(static_cast<std::size_t>(jobs));
-    for (Worker& worker : workers_) {
-        if (!Spawn(worker)) break;
-    }
     // From here on the signals only note themselves; they are let in while
     // the pool waits, and acted on between waits.
     struct sigaction note = {};
@@ -281,34 +375,37 @@ std::vector<FileOutcome> Pool::Run(int jobs) {
     sigemptyset(&note.sa_mask);
     for (int signal : kForwardedSignals) sigaction(signal, &note, nullptr);
 
-    for (Worker& worker : workers_) {
-        if (worker.pid > 0) Assign(worker);
-    }
+    workers_.resize(static_cast<std::size_t>(settings_.jobs));
     for (;;) {
-        std::vector<pollfd> waiting;
+        Dispatch();
+        PrintReady();
+        std::vector<pollfd> busy;
         std::vector<Worker*> owners;
         for (Worker& worker : workers_) {
             if (worker.busyWith) {
-                waiting.push_back({worker.results, POLLIN, 0});
+                busy.push_back({worker.results, POLLIN, 0});
                 owners.push_back(&worker);
             }
         }
-        if (waiting.empty()) break;
+        if (busy.empty()) {
+            if (!waiting_ && inputsEnded_) break;  // every input taken and printed
+            if (!waiting_) continue;               // room again to take more
+            // No worker could be started: the file waiting is not converted.
+            FileReport report;
+            report.input = slots_[*waiting_].input;
+            report.message = "no worker process could be started";
+            slots_[*waiting_].err = "kelmoro-cli: " + report.input + ": " + report.message + "\n";
+            const std::size_t index = *waiting_;
+            waiting_.reset();
+            Finished(index, std::move(report));
+            continue;
+        }
         if (g_signal != 0) EndBySignal(g_signal);
-        const int ready = ppoll(waiting.data(), waiting.size(), nullptr, &unblocked_);
+        const int ready = ppoll(busy.data(), busy.size(), nullptr, &unblocked_);
         if (g_signal != 0) EndBySignal(g_signal);
         if (ready < 0) continue;
-        for (std::size_t i = 0; i < waiting.size(); ++i) {
-            if (waiting[i].revents != 0) Receive(*owners[i]);
-        }
-        PrintReady();
-    }
-    // Files no worker could take (fork failed from the start).
-    for (std::size_t index = 0; index < results_.size(); ++index) {
-        if (!results_[index]) {
-            FileResult result;
-            result.err = "kelmoro-cli: " + files_[index] + ": no worker process could be started\n";
-            results_[index] = std::move(result);
+        for (std::size_t i = 0; i < busy.size(); ++i) {
+            if (busy[i].revents != 0) Receive(*owners[i]);
         }
     }
     PrintReady();
@@ -317,18 +414,14 @@ std::vector<FileOutcome> Pool::Run(int jobs) {
     sigaction(SIGPIPE, &previousPipe_, nullptr);
     sigprocmask(SIG_SETMASK, &unblocked_, nullptr);
     if (g_signal != 0) EndBySignal(g_signal);
-
-    std::vector<FileOutcome> outcomes;
-    for (const auto& result : results_) outcomes.push_back(result->outcome);
-    return outcomes;
+    return ledger_.Totals();
 }
 
 }  // namespace
 
-std::vector<FileOutcome> ConvertInParallel(const std::vector<std::string>& files,
-                                           const ConsoleOptions& options, int jobs) {
-    Pool pool(files, options);
-    return pool.Run(jobs);
+RunTotals ConvertInParallel(InputList& inputs, const RunSettings& settings) {
+    Pool pool(inputs, settings);
+    return pool.Run();
 }
 
 }  // namespace kelmoro

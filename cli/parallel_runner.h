@@ -2,19 +2,18 @@
 // own conversion context: the engine stays single-threaded.
 #pragma once
 
-#include <string>
-#include <vector>
-
-#include "console/console_host.h"
+#include "batch.h"
 
 namespace kelmoro {
 
-// Converts `files` with up to `jobs` worker processes. Each file's lines
-// (stdout and stderr) come out whole and in the order of `files`, whichever
-// worker finishes first. SIGINT, SIGTERM or SIGHUP is passed on to every
-// worker; once they have ended, the program ends by the same signal.
-// Returns the outcome of each file, in order.
-std::vector<FileOutcome> ConvertInParallel(const std::vector<std::string>& files,
-                                           const ConsoleOptions& options, int jobs);
+// Converts the inputs with up to settings.jobs worker processes, started as
+// they are needed. Each file's lines (stdout and stderr) and JSON line come
+// out whole and in input order, whichever worker finishes first; inputs are
+// taken from `inputs` only a few per worker ahead of the one printed next,
+// so memory does not grow with the number of inputs. An input whose AU name
+// an earlier one is still writing waits for it. SIGINT, SIGTERM or SIGHUP
+// is passed on to every worker; once they have ended, the program ends by
+// the same signal.
+RunTotals ConvertInParallel(InputList& inputs, const RunSettings& settings);
 
 }  // namespace kelmoro

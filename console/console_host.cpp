@@ -28,7 +28,18 @@ std::string LocaleTextKeepingPath(const std::string& text, const std::string& pa
     }
 }
 
+void ConsoleHost::KeepMessage(const std::string& text) {
+    if (!messages_.empty()) messages_ += '\n';
+    messages_ += text;
+}
+
 void ConsoleHost::PrintLine(const std::string& text) {
+    KeepMessage(text);
+    WriteLine(text);
+}
+
+void ConsoleHost::WriteLine(const std::string& text) {
+    if (errors_ == nullptr) return;
     FinishBar();
     const std::string line = std::string(programName_) + ": " + path_ + ": " + text + "\n";
     std::fwrite(line.data(), 1, line.size(), errors_);
@@ -36,7 +47,8 @@ void ConsoleHost::PrintLine(const std::string& text) {
 }
 
 void ConsoleHost::ReportError(const std::string& text) {
-    PrintLine(LocaleTextKeepingPath(text, path_));
+    KeepMessage(text);
+    WriteLine(LocaleTextKeepingPath(text, path_));
     ++errorsReported_;
 }
 
@@ -46,7 +58,7 @@ void ConsoleHost::SetProgressRange(int low, int high) {
 }
 
 void ConsoleHost::SetProgressPos(int position) {
-    if (!drawProgress_) return;
+    if (!drawProgress_ || errors_ == nullptr) return;
     // Positions outside the range show as the nearest end, as on a real bar.
     const int clamped = std::clamp(position, low_, high_);
     const int percent = (clamped - low_) * 100 / (high_ - low_);

@@ -11,7 +11,8 @@ namespace kelmoro {
 
 class ConsoleHost : public CConvertHost {
 public:
-    // `programName` starts every error line: "NAME: PATH: TEXT".
+    // `programName` starts every error line: "NAME: PATH: TEXT". With no
+    // `errors` stream the lines are only kept in Messages().
     ConsoleHost(const char* programName, std::FILE* errors, bool drawProgress)
         : programName_(programName), errors_(errors), drawProgress_(drawProgress) {}
 
@@ -26,15 +27,22 @@ public:
     void StartFile(const std::string& path) {
         path_ = path;
         errorsReported_ = 0;
+        messages_.clear();
     }
     int ErrorsReported() const { return errorsReported_; }
     const char* ProgramName() const { return programName_; }
+    // What was said about the current file, as given (UTF-8), one message
+    // a line.
+    const std::string& Messages() const { return messages_; }
     // Clears the bar so that the next line starts clean.
     void FinishBar();
     // Prints "NAME: PATH: TEXT" as a line of its own, all bytes as given.
     void PrintLine(const std::string& text);
 
 private:
+    void WriteLine(const std::string& text);
+    void KeepMessage(const std::string& text);
+
     const char* programName_;
     std::FILE* errors_;
     bool drawProgress_;
@@ -44,6 +52,7 @@ private:
     int high_ = 100;
     int drawnCells_ = -1;
     int errorsReported_ = 0;
+    std::string messages_;
 };
 
 enum class FileOutcome { kConverted, kSkipped, kFailed };

@@ -35,7 +35,11 @@ install(FILES ${KELMORO_PACKAGING_DIR}/../README.md DESTINATION ${CMAKE_INSTALL_
 file(GLOB KELMORO_README_PICTURES ${KELMORO_PACKAGING_DIR}/../docs/*.png)
 install(FILES ${KELMORO_README_PICTURES} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kelmoro/docs)
 
-# Manual pages go in gzip-compressed, without a time stamp (gzip -n), so a
+# The license, machine-readable (DEP-5), and the changelog, where Debian
+# keeps them for every package.
+install(FILES ${KELMORO_PACKAGING_DIR}/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kelmoro)
+
+# Manual pages and the changelog go in gzip-compressed, without a time stamp (gzip -n), so a
 # rebuild gives identical files, as Debian packages expect.
 find_program(KELMORO_GZIP gzip)
 foreach(page kelmoro.1 kelmoro-cli.1)
@@ -54,7 +58,29 @@ foreach(page kelmoro.1 kelmoro-cli.1)
   endif()
 endforeach()
 add_custom_target(kelmoro_man_pages ALL DEPENDS ${KELMORO_MAN_PAGES})
+if(KELMORO_GZIP)
+  set(KELMORO_CHANGELOG ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog.gz)
+  add_custom_command(OUTPUT ${KELMORO_CHANGELOG}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/packaging
+    COMMAND ${KELMORO_GZIP} -9nc ${KELMORO_PACKAGING_DIR}/debian/changelog > ${KELMORO_CHANGELOG}
+    DEPENDS ${KELMORO_PACKAGING_DIR}/debian/changelog
+    COMMENT "Compressing the changelog"
+    VERBATIM)
+  add_custom_target(kelmoro_changelog ALL DEPENDS ${KELMORO_CHANGELOG})
+  install(FILES ${KELMORO_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kelmoro)
+endif()
 install(FILES ${KELMORO_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# kelmoro-cli's shell completions, each where its shell looks for them
+# (bash-completion's completionsdir, zsh's site-functions, fish's vendor
+# completions).
+set(KELMORO_COMPLETIONS_DIR ${CMAKE_CURRENT_LIST_DIR}/../cli/completions)
+install(FILES ${KELMORO_COMPLETIONS_DIR}/kelmoro-cli.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kelmoro-cli)
+install(FILES ${KELMORO_COMPLETIONS_DIR}/_kelmoro-cli
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/site-functions)
+install(FILES ${KELMORO_COMPLETIONS_DIR}/kelmoro-cli.fish
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
 
 # ---- Debian package: cpack -G DEB in the build folder ----
 set(CPACK_PACKAGE_NAME kelmoro)

@@ -5,6 +5,7 @@
 #include <spawn.h>
 #include <dirent.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,22 +35,33 @@ std::string Slurp(const std::string& path) {
     return text.str();
 }
 
-// Runs `program` with `arguments`, stdin from /dev/null, output to files;
-// `locale`, when given, becomes LC_ALL.
+// Runs `program` with `arguments`, stdin from /dev/null (or the bytes of
+// `input`), output to files; `locale`, when given, becomes LC_ALL, and
+// `folder`, when given, the working folder.
 ProcessResult Execute(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& locale = "") {
+                      const std::string& locale = "", const std::string& folder = "",
+                      const std::string& input = "") {
     TempDir capture;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, (capture / "out").c_str(), O_WRONLY | O_CREAT, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, (capture / "err").c_str(), O_WRONLY | O_CREAT, 0644);
+    if (input.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    } else {
+        WriteFile(capture / "in", Bytes(input.begin(), input.end()));
+        posix_spawn_file_actions_addopen(&actions, 0, (capture / "in").c_str(), O_RDONLY, 0);
+    }
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    posix_spawn_file_actions_addopen(&actions, 1, (capture / "out").c_str(), O_WRONLY | O_CREAT,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, (capture / "err").c_str(), O_WRONLY | O_CREAT,
+                                     0644);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     std::vector<std::string> environment;
     for (char** variable = environ; *variable != nullptr; ++variable) {
-        if (locale.empty() || std::string(*variable).rfind("LC_ALL=", 0) != 0) environment.emplace_back(*variable);
+        if (locale.empty() || std::string(*variable).rfind("LC_ALL=", 0) != 0)
+            environment.emplace_back(*variable);
     }
     if (!locale.empty()) environment.push_back("LC_ALL=" + locale);
     std::vector<char*> envp;
@@ -68,10 +80,11 @@ ProcessResult Execute(const std::string& program, const std::vector<std::string>
     return run;
 }
 
-ProcessResult Cli(const std::vector<std::string>& arguments, const std::string& locale = "") {
+ProcessResult Cli(const std::vector<std::string>& arguments, const std::string& locale = "",
+                  const std::string& folder = "", const std::string& input = "") {
     const char* cli = std::getenv("KELMORO_CLI");
     EXPECT_NE(cli, nullptr) << "KELMORO_CLI names the program under test";
-    return Execute(cli == nullptr ? "kelmoro-cli" : cli, arguments, locale);
+    return Execute(cli == nullptr ? "kelmoro-cli" : cli, arguments, locale, folder, input);
 }
 
 Bytes OneSecondStereo() {
@@ -186,8 +199,8 @@ TEST(CliTest, BatchOptions) {
          {"kelmoro-cli: " + b + ": skipped: " + out + "/b.au", "kelmoro-cli: " + c + ": "}, {"a.au", "b.au"}, true},
         {"jobs keep input order", {"-j", "3", "-o", out}, 1, a + ok + b + ok, {"kelmoro-cli: " + c + ": "}, {"a.au", "b.au"}, false},
         {"jobs 0", {"-j0", "-n", "-o", out}, 1, a + ok, {"kelmoro-cli: " + b + ": skipped", "kelmoro-cli: " + c + ": "}, {"a.au", "b.au"}, true},
-        {"missing folder", {"-o", dir / "none"}, 2, "", {"kelmoro-cli: output folder", "Usage:"}, {"b.au"}, true},
-        {"bad jobs", {"--jobs=x"}, 2, "", {"kelmoro-cli: jobs must be", "Usage:"}, {"b.au"}, true},
+        {"missing folder", {"-o", dir / "none"}, 2, "", {"kelmoro-cli: output folder", "Try 'kelmoro-cli --help' for more information."}, {"b.au"}, true},
+        {"bad jobs", {"--jobs=x"}, 2, "", {"kelmoro-cli: jobs must be", "Try 'kelmoro-cli --help' for more information."}, {"b.au"}, true},
     };
     const Bytes goodWav = OneSecondStereo();
     for (const auto& t : cases) {
@@ -219,6 +232,184 @@ TEST(CliTest, BatchOptions) {
         EXPECT_EQ(names, t.outFolder);
         EXPECT_EQ(ReadFile(out + "/b.au") == (Bytes{'o', 'l', 'd'}), t.oldKept);
         EXPECT_FALSE(FileExists(dir / "a.au"));  // never beside the input
+    }
+}
+
+// The options scripts use, run in a folder of their own: file lists (lines,
+// NULs, standard input) mixed with names, --json (statuses, order, frames, a
+// name that is not UTF-8 given back in base64), and inputs of one run that
+// map to one AU file, with and without -j. Inputs: A/x.wav (100 frames),
+// B/X.WAV (200), C/c.wav (300), "new\nline.wav" (400), "n\xFFame.wav"
+// (500), a broken bad.wav and E/x.wav, Song.WAV and song.wav, and
+// A/slow.wav (a minute) beside B/SLOW.WAV (50).
+TEST(CliTest, ScriptOptions) {
+    struct ScriptCase {
+        const char* name;
+        std::vector<std::string> arguments;
+        std::string list;   // written to "list"
+        std::string input;  // standard input
+        int status;
+        std::string stdoutText;
+        std::string stderrText;
+        long xAuBytes;  // size of out/x.au afterwards; -1: none there
+    };
+    const std::string bad = "kelmoro-cli: bad.wav: データ読込みエラー\n";
+    const std::string written =
+        " was written for A/x.wav earlier in this run; not replaced, nothing written";
+    const std::string converted = "  AUファイルに変換成功\n";
+    const ScriptCase cases[] = {
+        {"newline list mixed with names",
+         {"--json", "-o", "out", "C/c.wav", "--files-from=list", "bad.wav"},
+         "A/x.wav\n\nn\xFF"
+         "ame.wav\n",
+         "",
+         1,
+         "{\"input\":\"C/c.wav\",\"output\":\"out/c.au\",\"status\":\"converted\",\"frames\":300}\n"
+         "{\"input\":\"A/x.wav\",\"output\":\"out/x.au\",\"status\":\"converted\",\"frames\":100}\n"
+         "{\"input_base64\":\"bv9hbWUud2F2\",\"output_base64\":\"b3V0L27/"
+         "YW1lLmF1\",\"status\":\"converted\",\"frames\":500}\n"
+         "{\"input\":\"bad.wav\",\"status\":\"failed\",\"message\":\"データ読込みエラー\","
+         "\"frames\":0}\n",
+         bad,
+         28 + 100},
+        {"NUL list on stdin with jobs",
+         {"-0", "--json", "-j3", "-o", "out", "--files-from=-", "B/X.WAV"},
+         "",
+         std::string("new\nline.wav\0n\xFF"
+                     "ame.wav\0\0C/c.wav\0",
+                     32),
+         0,
+         "{\"input\":\"new\\nline.wav\",\"output\":\"out/"
+         "new\\nline.au\",\"status\":\"converted\",\"frames\":400}\n"
+         "{\"input_base64\":\"bv9hbWUud2F2\",\"output_base64\":\"b3V0L27/"
+         "YW1lLmF1\",\"status\":\"converted\",\"frames\":500}\n"
+         "{\"input\":\"C/c.wav\",\"output\":\"out/c.au\",\"status\":\"converted\",\"frames\":300}\n"
+         "{\"input\":\"B/X.WAV\",\"output\":\"out/"
+         "x.au\",\"status\":\"converted\",\"frames\":200}\n",
+         "",
+         28 + 200},
+        {"one AU name twice",
+         {"--json", "-o", "out", "A/x.wav", "B/X.WAV"},
+         "",
+         "",
+         1,
+         "{\"input\":\"A/x.wav\",\"output\":\"out/x.au\",\"status\":\"converted\",\"frames\":100}\n"
+         "{\"input\":\"B/X.WAV\",\"status\":\"failed\",\"message\":\"out/x.au" +
+             written + "\",\"frames\":0}\n",
+         "kelmoro-cli: B/X.WAV: out/x.au" + written + "\n",
+         28 + 100},
+        {"one AU name twice, listed, jobs",
+         {"-q", "-j2", "-o", "out", "--files-from", "list"},
+         "A/x.wav\nB/X.WAV\n",
+         "",
+         1,
+         "",
+         "kelmoro-cli: B/X.WAV: out/x.au" + written + "\n",
+         28 + 100},
+        {"the slower first input wins with jobs",
+         {"--json", "-j2", "-o", "out", "A/slow.wav", "B/SLOW.WAV"},
+         "",
+         "",
+         1,
+         "{\"input\":\"A/slow.wav\",\"output\":\"out/"
+         "slow.au\",\"status\":\"converted\",\"frames\":480720}\n"
+         "{\"input\":\"B/SLOW.WAV\",\"status\":\"failed\",\"message\":\"out/slow.au was written "
+         "for A/slow.wav earlier in this run; not replaced, nothing written\",\"frames\":0}\n",
+         "kelmoro-cli: B/SLOW.WAV: out/slow.au was written for A/slow.wav earlier in this run; not "
+         "replaced, nothing written\n",
+         -1},
+        {"a failed input leaves the name free",
+         {"--json", "-j2", "-o", "out", "E/x.wav", "B/X.WAV"},
+         "",
+         "",
+         1,
+         "{\"input\":\"E/"
+         "x.wav\",\"status\":\"failed\",\"message\":\"データ読込みエラー\",\"frames\":0}\n"
+         "{\"input\":\"B/X.WAV\",\"output\":\"out/"
+         "x.au\",\"status\":\"converted\",\"frames\":200}\n",
+         "kelmoro-cli: E/x.wav: データ読込みエラー\n",
+         28 + 200},
+        {"beside the inputs, case apart",
+         {"-j2", "Song.WAV", "song.wav"},
+         "",
+         "",
+         1,
+         "Song.WAV" + converted,
+         "kelmoro-cli: song.wav: song.au was written for Song.WAV earlier in this run; not "
+         "replaced, nothing written\n",
+         -1},
+        {"-n keeps files from before the run",
+         {"-n", "--json", "-o", "out", "A/x.wav"},
+         "",
+         "",
+         0,
+         "{\"input\":\"A/x.wav\",\"status\":\"skipped\",\"message\":\"skipped: out/x.au already "
+         "exists\",\"frames\":0}\n",
+         "kelmoro-cli: A/x.wav: skipped: out/x.au already exists\n",
+         3},
+        {"quiet JSON says nothing on stderr",
+         {"-q", "--json", "bad.wav"},
+         "",
+         "",
+         1,
+         "{\"input\":\"bad.wav\",\"status\":\"failed\",\"message\":\"データ読込みエラー\","
+         "\"frames\":0}\n",
+         "",
+         -1},
+        {"output folder that is a file",
+         {"-o", "bad.wav", "A/x.wav"},
+         "",
+         "",
+         2,
+         "",
+         "kelmoro-cli: output folder 'bad.wav' is not a folder\n"
+         "Try 'kelmoro-cli --help' for more information.\n",
+         -1},
+        {"a list that is not there",
+         {"--files-from=none"},
+         "",
+         "",
+         2,
+         "",
+         "kelmoro-cli: cannot read file list 'none': No such file or directory\n"
+         "Try 'kelmoro-cli --help' for more information.\n",
+         -1},
+    };
+    const auto Frames = [](std::size_t count) {
+        return SimpleWav({}, Pcm16(std::vector<std::int16_t>(count, 1000)));
+    };
+    const Bytes broken{'R', 'I', 'F', 'F', 1, 0, 0, 0, 'W', 'A', 'V', 'E', 'd', 'a'};
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.name);
+        TempDir dir;
+        for (const char* folder : {"A", "B", "C", "E", "out"}) mkdir((dir / folder).c_str(), 0755);
+        WriteFile(dir / "A/x.wav", Frames(100));
+        WriteFile(dir / "B/X.WAV", Frames(200));
+        WriteFile(dir / "C/c.wav", Frames(300));
+        WriteFile(dir / "new\nline.wav", Frames(400));
+        WriteFile(dir /
+                      "n\xFF"
+                      "ame.wav",
+                  Frames(500));
+        WriteFile(dir / "bad.wav", broken);
+        WriteFile(dir / "E/x.wav", broken);
+        WriteFile(dir / "Song.WAV", Frames(10));
+        WriteFile(dir / "song.wav", Frames(20));
+        WriteFile(dir / "A/slow.wav", Frames(8012 * 60));
+        WriteFile(dir / "B/SLOW.WAV", Frames(50));
+        if (std::string(t.name).find("-n") == 0) WriteFile(dir / "out/x.au", Bytes{'o', 'l', 'd'});
+        WriteFile(dir / "list", Bytes(t.list.begin(), t.list.end()));
+        ProcessResult run = Cli(t.arguments, "", dir.path(), t.input);
+        EXPECT_EQ(run.status, t.status);
+        EXPECT_EQ(run.out, t.stdoutText);
+        EXPECT_EQ(run.err, t.stderrText);
+        struct stat info;
+        EXPECT_EQ(
+            stat((dir / "out/x.au").c_str(), &info) == 0 ? static_cast<long>(info.st_size) : -1,
+            t.xAuBytes);
+        if (std::string(t.name).find("slow") != std::string::npos) {
+            EXPECT_EQ(ReadFile(dir / "out/slow.au").size(), 28u + 480720u);
+        }
     }
 }
 

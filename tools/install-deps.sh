@@ -17,6 +17,9 @@ for extra in "$@"; do
                     dbus openbox fonts-ipafont-gothic adwaita-icon-theme python3-gi gir1.2-gtk-3.0) ;;
     bench) packages+=(ffmpeg hyperfine libbenchmark-dev time) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    # kelmoro-cli in scripts: its shell completions, GNU parallel over ssh to
+    # 127.0.0.1 (parallel copies files with rsync), the package checker.
+    scripts) packages+=(bash-completion zsh fish parallel openssh-server openssh-client rsync lintian) ;;
     desktop) packages+=(desktop-file-utils appstream dpkg-dev file man-db groff-base gzip
                         python3-pil fonts-ipafont-gothic) ;;
     *) echo "install-deps.sh: unknown set '$extra'" >&2; exit 2 ;;

@@ -4,7 +4,7 @@
 # and a one-minute run of the fuzzer (fuzz/run-fuzzer.sh runs it longer).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh desktop gui fuzz
+tools/install-deps.sh desktop gui fuzz scripts
 build=build/tests
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build"

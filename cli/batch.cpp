@@ -1,0 +1,94 @@
+// The run's decisions and reports, and the one-file-at-a-time road.
+#include "batch.h"
+
+#include "console/console_output.h"
+#include "engine/convert_context.h"
+#include "engine/convert_job.h"
+#include "parallel_runner.h"
+
+namespace kelmoro {
+
+RunLedger::Decision RunLedger::Decide(const std::string& input, Ticket& ticket,
+                                      std::string& refusal) {
+    const auto target = OutputPathFor(input, settings_.console.outputFolder);
+    ticket = Ticket{};
+    if (!target) return Decision::kConvert;  // the job itself says why it cannot
+    ticket.target = *target;
+    ticket.key = OutputClaims::KeyFor(*target);
+    std::string earlier;
+    switch (claims_.Look(ticket.key, &earlier)) {
+        case OutputClaims::State::kBeingWritten:
+            return Decision::kWait;
+        case OutputClaims::State::kWritten:
+            refusal = AlreadyWrittenMessage(*target, earlier);
+            ticket = Ticket{};
+            return Decision::kRefuse;
+        case OutputClaims::State::kFree:
+            break;
+    }
+    claims_.Begin(ticket.key, input);
+    return Decision::kConvert;
+}
+
+void RunLedger::Finish(const Ticket& ticket, const FileReport& report) {
+    if (ticket.key.empty()) return;
+    claims_.End(ticket.key, report.outcome == FileOutcome::kConverted);
+}
+
+void RunLedger::Report(const FileReport& report) {
+    ++totals_.files;
+    if (report.outcome == FileOutcome::kConverted) ++totals_.converted;
+    if (report.outcome == FileOutcome::kSkipped) ++totals_.skipped;
+    if (report.outcome == FileOutcome::kFailed) ++totals_.failed;
+    if (settings_.json) WriteOutput(stdout, JsonLine(report), "kelmoro-cli");
+}
+
+FileReport ConvertOne(ConsoleHost& host, const std::string& input, const RunSettings& settings,
+                      std::FILE* out) {
+    ConsoleOptions options = settings.console;
+    if (settings.json) options.quiet = true;  // the JSON line stands for the success line
+    FileReport report;
+    report.input = input;
+    report.outcome = ConvertFileOnConsole(host, input, options, out);
+    if (report.outcome == FileOutcome::kConverted) {
+        // What the engine left in its context: the file it wrote and the
+        // frames in it.
+        report.output = g_convertContext.outputPath;
+        report.frames = g_convertContext.frameCount;
+    } else {
+        report.message = host.Messages();
+    }
+    return report;
+}
+
+namespace {
+
+RunTotals RunOneAtATime(InputList& inputs, const RunSettings& settings) {
+    RunLedger ledger(settings);
+    ConsoleHost host("kelmoro-cli", settings.showErrors ? stderr : nullptr, settings.drawProgress);
+    while (auto input = inputs.Next()) {
+        RunLedger::Ticket ticket;
+        std::string refusal;
+        FileReport report;
+        if (ledger.Decide(*input, ticket, refusal) == RunLedger::Decision::kRefuse) {
+            host.StartFile(*input);
+            host.PrintLine(refusal);
+            report.input = *input;
+            report.message = host.Messages();
+        } else {
+            report = ConvertOne(host, *input, settings, stdout);
+            ledger.Finish(ticket, report);
+        }
+        ledger.Report(report);
+    }
+    return ledger.Totals();
+}
+
+}  // namespace
+
+RunTotals RunBatch(InputList& inputs, const RunSettings& settings) {
+    if (settings.jobs <= 1) return RunOneAtATime(inputs, settings);
+    return ConvertInParallel(inputs, settings);
+}
+
+}  // namespace kelmoro

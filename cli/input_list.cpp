@@ -1,0 +1,73 @@
+// File lists read entry by entry with getdelim.
+#include "input_list.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace kelmoro {
+
+InputList::InputList(std::vector<InputSource> sources, bool nullSeparated)
+    : separator_(nullSeparated ? '\0' : '\n') {
+    for (InputSource& source : sources) sources_.push_back({std::move(source), nullptr});
+}
+
+InputList::~InputList() {
+    for (Source& source : sources_) {
+        if (source.list != nullptr && source.list != stdin) std::fclose(source.list);
+    }
+    std::free(line_);
+}
+
+std::optional<std::string> InputList::OpenLists() {
+    for (Source& source : sources_) {
+        if (!source.given.isList) continue;
+        if (source.given.name == "-") {
+            source.list = stdin;
+            continue;
+        }
+        source.list = std::fopen(source.given.name.c_str(), "rb");
+        if (source.list == nullptr) {
+            return "cannot read file list '" + source.given.name + "': " + std::strerror(errno);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> InputList::Next() {
+    interrupted_ = false;
+    while (current_ < sources_.size()) {
+        Source& source = sources_[current_];
+        if (!source.given.isList) {
+            ++current_;
+            return std::move(source.given.name);
+        }
+        if (source.list != nullptr) {
+            errno = 0;
+            const ssize_t length = getdelim(&line_, &lineCapacity_, separator_, source.list);
+            if (length > 0) {
+                std::size_t size = static_cast<std::size_t>(length);
+                if (line_[size - 1] == separator_) --size;
+                if (size == 0) continue;
+                return std::string(line_, size);
+            }
+            if (std::ferror(source.list) && errno == EINTR) {
+                std::clearerr(source.list);
+                interrupted_ = true;
+                return std::nullopt;
+            }
+            if (std::ferror(source.list)) {
+                std::fprintf(stderr, "kelmoro-cli: %s: file list not read to its end: %s\n",
+                             source.given.name.c_str(), std::strerror(errno != 0 ? errno : EIO));
+                std::fflush(stderr);
+                readFailed_ = true;
+            }
+            if (source.list != stdin) std::fclose(source.list);
+            source.list = nullptr;
+        }
+        ++current_;
+    }
+    return std::nullopt;
+}
+
+}  // namespace kelmoro
