@@ -54,7 +54,7 @@ FileReport ConvertOne(ConsoleHost& host, const std::string& input, const RunSett
         // What the engine left in its context: the file it wrote and the
         // frames in it.
         report.output = g_convertContext.outputPath;
-        report.frames = g_convertContext.frameCount;
+        report.frames = g_convertContext.framesWritten;
     } else {
         report.message = host.Messages();
     }
