@@ -2,20 +2,20 @@
 # Draws what the band-limited rate change does: a 44.1 kHz sweep from 0 to
 # 22050 Hz over 8 s at -6 dBFS, converted by kelmoro-cli as it is (exact) and
 # with --filter, each AU file drawn with sox's spectrogram effect into
-# docs/spectrogram-exact.png and docs/spectrogram-filter.png.
+# docs/sweep-exact.png and docs/sweep-filter.png.
 #
-# Usage: bench/make_spectrograms.sh KELMORO_CLI [exact|filter|both]
+# Usage: bench/draw_sweep_pictures.sh KELMORO_CLI [exact|filter|both]
 #   (default both; "exact" draws only the first picture)
 set -euo pipefail
 
-cli=${1:?usage: make_spectrograms.sh KELMORO_CLI [exact|filter|both]}
+cli=${1:?usage: draw_sweep_pictures.sh KELMORO_CLI [exact|filter|both]}
 which=${2:-both}
 case "$which" in exact | filter | both) ;; *)
-  echo "make_spectrograms.sh: unknown choice '$which'" >&2
+  echo "draw_sweep_pictures.sh: unknown choice '$which'" >&2
   exit 2
   ;;
 esac
-[[ -x $cli ]] || { echo "make_spectrograms.sh: $cli is not an executable" >&2; exit 2; }
+[[ -x $cli ]] || { echo "draw_sweep_pictures.sh: $cli is not an executable" >&2; exit 2; }
 
 docs=$(cd "$(dirname "$0")/../docs" && pwd)
 work=$(mktemp -d)
@@ -34,13 +34,13 @@ if [[ $which != filter ]]; then
   mkdir "$work/exact"
   cp "$work/sweep.wav" "$work/exact/sweep.wav"
   "$cli" -q "$work/exact/sweep.wav"
-  draw "$work/exact/sweep.au" "$docs/spectrogram-exact.png" "kelmoro-cli (exact: samples kept or dropped)"
-  echo "wrote $docs/spectrogram-exact.png"
+  draw "$work/exact/sweep.au" "$docs/sweep-exact.png" "kelmoro-cli (exact: samples kept or dropped)"
+  echo "wrote $docs/sweep-exact.png"
 fi
 if [[ $which != exact ]]; then
   mkdir "$work/filter"
   cp "$work/sweep.wav" "$work/filter/sweep.wav"
   "$cli" -q --filter "$work/filter/sweep.wav"
-  draw "$work/filter/sweep.au" "$docs/spectrogram-filter.png" "kelmoro-cli --filter (libsoxr, high quality)"
-  echo "wrote $docs/spectrogram-filter.png"
+  draw "$work/filter/sweep.au" "$docs/sweep-filter.png" "kelmoro-cli --filter (libsoxr, high quality)"
+  echo "wrote $docs/sweep-filter.png"
 fi
