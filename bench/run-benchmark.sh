@@ -43,5 +43,5 @@ if [[ ! -s "$files/clips/clip199.wav" ]]; then
   for i in $(seq -f %03g 1 199); do cp "$files/clips/clip000.wav" "$files/clips/clip$i.wav"; done
 fi
 python3 bench/compare.py --cli "$build/cli/kelmoro-cli" --rounds "$rounds" --batch "$files/clips" \
-  "${baseline[@]}" "$files/$hour" "$files/stereo16_44100.wav" "$files/mono8_44100.wav" \
-  "$files/mono16_8012.wav"
+  "${baseline[@]}" "$files/stereo16_44100.wav" "$files/mono8_44100.wav" \
+  "$files/mono16_8012.wav" "$files/$hour"
