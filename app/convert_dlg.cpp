@@ -2,6 +2,8 @@
 // host services the job calls.
 #include "convert_dlg.h"
 
+#include "accessibility.h"
+
 #include <wx/app.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -51,7 +53,10 @@ void CConvertDlg::CreateFromTemplate(wxWindow* parent) {
     auto size = [&units](int w, int h) { return units.Size(w, h); };
 
     // In the template's order, which is also the tab and drawing order.
-    new wxGauge(this, res::IDC_PROGRESS1, 100, at(6, 34), size(215, 14), wxGA_HORIZONTAL);
+    auto* progress =
+        new wxGauge(this, res::IDC_PROGRESS1, 100, at(6, 34), size(215, 14), wxGA_HORIZONTAL);
+    // Named by the text above it, for screen readers.
+    SetAccessibleName(progress, U8(res::kConvertWaitText));
     new wxStaticText(this, wxID_STATIC, U8(res::kConvertWaitText), at(57, 15), size(97, 12),
                      wxALIGN_LEFT | wxST_NO_AUTORESIZE);
     // An icon control takes the icon's own size.

@@ -1,0 +1,66 @@
+"""Prints the accessible tree of one running program, as screen readers
+read it through AT-SPI: one JSON object per line, {"depth", "role", "name",
+"text", "showing"}, in document order.
+
+Run with Debian's /usr/bin/python3 (which has pyatspi) on the session bus
+the program uses: atspi_tree.py PID [SECONDS]. Waits up to SECONDS (10)
+for the program to join the accessibility bus and show a window; status
+1 if it never does.
+"""
+import json
+import sys
+import time
+
+import pyatspi
+
+
+def find_application(pid):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for index in range(desktop.childCount):
+        app = desktop.getChildAtIndex(index)
+        try:
+            if app is not None and app.get_process_id() == pid and app.childCount > 0:
+                return app
+        except Exception:  # an application that went away while listed
+            continue
+    return None
+
+
+def text_of(node):
+    try:
+        text = node.queryText()
+    except NotImplementedError:
+        return None
+    return text.getText(0, text.characterCount)
+
+
+def walk(node, depth, out):
+    states = node.getState()
+    out.append({"depth": depth, "role": node.getRoleName(), "name": node.name,
+                "text": text_of(node), "showing": states.contains(pyatspi.STATE_SHOWING)})
+    for index in range(node.childCount):
+        child = node.getChildAtIndex(index)
+        if child is not None:
+            walk(child, depth + 1, out)
+
+
+def main():
+    pid = int(sys.argv[1])
+    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 10.0
+    deadline = time.monotonic() + seconds
+    app = find_application(pid)
+    while app is None:
+        if time.monotonic() > deadline:
+            print(f"no accessible application with process id {pid}", file=sys.stderr)
+            return 1
+        time.sleep(0.1)
+        app = find_application(pid)
+    nodes = []
+    walk(app, 0, nodes)
+    for node in nodes:
+        print(json.dumps(node, ensure_ascii=False))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
