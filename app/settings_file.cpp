@@ -6,49 +6,74 @@
 #include <wx/mstream.h>
 #include <wx/wfstream.h>
 
+#include <string>
+
 namespace kelmoro {
 namespace {
 
-// Copies the entries of `from` under `path`, and its groups' in turn, into
-// `to`: only what wxFileConfig understood, never the lines it could not.
-void CopyGroup(wxConfigBase& from, wxConfigBase& to, const wxString& path) {
-    from.SetPath(path);
-    const wxString prefix = path.EndsWith("/") ? path : path + "/";
-    wxString name;
-    long index = 0;
-    for (bool more = from.GetFirstEntry(name, index); more;
-         more = from.GetNextEntry(name, index)) {
-        to.Write(prefix + name, from.Read(name, wxString()));
+// Counts what wxFileConfig reports while it reads, instead of showing it.
+class ReportCounter : public wxLog {
+public:
+    ReportCounter() : m_previous(wxLog::SetActiveTarget(this)) {}
+    ~ReportCounter() override { wxLog::SetActiveTarget(m_previous); }
+    int Count() const { return m_count; }
+
+protected:
+    void DoLogRecord(wxLogLevel level, const wxString&, const wxLogRecordInfo&) override {
+        if (level <= wxLOG_Warning) ++m_count;
     }
-    wxArrayString groups;
-    for (bool more = from.GetFirstGroup(name, index); more;
-         more = from.GetNextGroup(name, index)) {
-        groups.push_back(name);
+
+private:
+    wxLog* m_previous;
+    int m_count = 0;
+};
+
+// A line wxFileConfig reads without a complaint: a group header, an entry,
+// a comment or a blank, in UTF-8.
+bool ReadableLine(const std::string& line) {
+    if (!wxString::FromUTF8(line.data(), line.size()).empty() || line.empty()) {
+        const std::string text = line + "\n";
+        ReportCounter reports;
+        wxMemoryInputStream stream(text.data(), text.size());
+        wxFileConfig probe(stream, wxConvUTF8);
+        return reports.Count() == 0;
     }
-    for (const wxString& group : groups) CopyGroup(from, to, prefix + group);
+    return false;  // not UTF-8
 }
 
 }  // namespace
 
 std::unique_ptr<wxFileConfig> LoadSettings(const wxFileName& file) {
-    // wxFileConfig logs every malformed line, and the GUI's log would show
-    // them in an English error window: the file is read quietly instead.
-    wxLogNull quiet;
-    wxString text;
+    // Line by line, so that a damaged line costs only itself: the lines
+    // wxFileConfig would complain of (in an English log window) are left
+    // out, and the others kept as they are written.
+    std::string bytes;
     if (file.FileExists()) {
+        wxLogNull quiet;
         wxFFile input(file.GetFullPath(), "rb");
-        if (input.IsOpened()) input.ReadAll(&text, wxConvAuto());
+        char block[4096];
+        size_t count = 0;
+        while (input.IsOpened() && (count = input.Read(block, sizeof block)) > 0) {
+            bytes.append(block, count);
+        }
     }
-    const wxScopedCharBuffer bytes = text.utf8_str();
-    wxMemoryInputStream stream(bytes.data(), bytes.length());
-    wxFileConfig readable(stream, wxConvUTF8);
-    // Values are copied as written, with no $VARIABLE expanded.
-    readable.SetExpandEnvVars(false);
-    wxMemoryInputStream empty(nullptr, 0);
-    auto settings = std::make_unique<wxFileConfig>(empty, wxConvUTF8);
+    std::string readable;
+    size_t begin = 0;
+    while (begin < bytes.size()) {
+        size_t end = bytes.find('\n', begin);
+        if (end == std::string::npos) end = bytes.size();
+        size_t length = end - begin;
+        if (length > 0 && bytes[begin + length - 1] == '\r') --length;
+        const std::string line = bytes.substr(begin, length);
+        if (ReadableLine(line)) readable += line + "\n";
+        begin = end + 1;
+    }
+    wxLogNull quiet;  // nothing is left to report, should the whole disagree
+    wxMemoryInputStream stream(readable.data(), readable.size());
+    auto settings = std::make_unique<wxFileConfig>(stream, wxConvUTF8);
+    // Values are read back as they were written, with no $VARIABLE expanded
+    // (a folder's name may hold a dollar sign).
     settings->SetExpandEnvVars(false);
-    CopyGroup(readable, *settings, "/");
-    settings->SetPath("/");
     return settings;
 }
 

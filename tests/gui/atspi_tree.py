@@ -3,9 +3,11 @@ read it through AT-SPI: one JSON object per line, {"depth", "role", "name",
 "text", "showing"}, in document order.
 
 Run with Debian's /usr/bin/python3 (which has pyatspi) on the session bus
-the program uses: atspi_tree.py PID [SECONDS]. Waits up to SECONDS (10)
-for the program to join the accessibility bus and show a window; status
-1 if it never does.
+the program uses: atspi_tree.py PID [SECONDS] [--press NAME]. Waits up to
+SECONDS (10) for the program to join the accessibility bus and show a
+window; status 1 if it never does. With --press, it then does the first
+action of the push button named NAME (as a screen reader's user would
+press it), status 1 if there is none, and prints nothing.
 """
 import json
 import sys
@@ -44,9 +46,30 @@ def walk(node, depth, out):
             walk(child, depth + 1, out)
 
 
+def press(nodes, name):
+    for node in nodes:
+        if node.getRoleName() == "push button" and node.name == name:
+            return node.queryAction().doAction(0)
+    return False
+
+
+def all_nodes(node):
+    yield node
+    for index in range(node.childCount):
+        child = node.getChildAtIndex(index)
+        if child is not None:
+            yield from all_nodes(child)
+
+
 def main():
-    pid = int(sys.argv[1])
-    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 10.0
+    args = sys.argv[1:]
+    button = None
+    if "--press" in args:
+        at = args.index("--press")
+        button = args[at + 1]
+        del args[at:at + 2]
+    pid = int(args[0])
+    seconds = float(args[1]) if len(args) > 1 else 10.0
     deadline = time.monotonic() + seconds
     app = find_application(pid)
     while app is None:
@@ -55,6 +78,8 @@ def main():
             return 1
         time.sleep(0.1)
         app = find_application(pid)
+    if button is not None:
+        return 0 if press(all_nodes(app), button) else 1
     nodes = []
     walk(app, 0, nodes)
     for node in nodes:

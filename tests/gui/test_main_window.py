@@ -1,6 +1,7 @@
 """The main window, its menu commands and its start-up road, in a
 real window under Xvfb and openbox, driven with xdotool."""
 import os
+import random
 import re
 import stat
 import subprocess
@@ -223,6 +224,42 @@ class MainWindowTest(GuiTestCase):
         self.assertEqual(self.box_lines(), [("box", "confirmation", "Kelmoro", second + CONFIRM)])
         self.session.key("Escape")
         wait_for(lambda: len(self.answer_lines()) == 1, what="the confirmation answered")
+        self.assert_alive_with_only_main()
+
+    def test_damaged_settings_file_is_read_quietly_and_replaced_on_save(self):
+        # 3,000 random bytes with one readable setting after them.
+        folder = os.path.join(self.session.home, ".config", "Local AppWizard-Generated Applications")
+        os.makedirs(folder)
+        settings = os.path.join(folder, "Kelmoro.conf")
+        damaged = random.Random(7).randbytes(3000) + b"\n[Recent File List]\nfile1=/music/old.wav\n"
+        with open(settings, "wb") as out:
+            out.write(damaged)
+        # A command-line start: its dialog and success box, no other window,
+        # and the program ends; nothing saved.
+        source = make_wav(os.path.join(self.dir, "Tone.wav"), seconds=1)
+        self.proc = self.start(source)
+        self.wait_box(self.proc)
+        self.assertEqual(sorted(self.session.titles(self.proc.pid)), sorted([source, "Kelmoro"]))
+        self.session.key("Return")
+        self.assertEqual(self.finish(self.proc, timeout=10), 0)
+        with open(settings, "rb") as current:
+            self.assertEqual(current.read(), damaged)
+        # The main window alone; choosing a file saves the settings: what
+        # was readable, the new folder, and nothing else.
+        os.remove(self.session.trace)
+        self.proc, frame = self.start_main()
+        self.assertEqual(self.session.titles(self.proc.pid), [MAIN])
+        self.choose_file(source)
+        self.wait_box(self.proc, 1)
+        self.session.key("Escape")
+        wait_for(lambda: len(self.answer_lines()) == 1, what="the confirmation answered")
+        with open(settings, "rb") as current:
+            lines = current.read().decode("utf-8").splitlines()
+        malformed = [line for line in lines if not re.fullmatch(r"\[[^\]]*\]|[^=\[]+=.*", line)]
+        self.assertEqual(malformed, [])
+        for group, entry in (("[Recent File List]", "file1=/music/old.wav"),
+                             ("[Settings]", f"OpenFolder={self.dir}")):
+            self.assertEqual(lines[lines.index(group) + 1], entry)
         self.assert_alive_with_only_main()
 
     def test_nothing_is_written_to_the_settings_by_a_plain_run(self):

@@ -139,9 +139,15 @@ class XSession:
         return result.stdout if binary else result.stdout.decode("utf-8", errors="replace")
 
     def start(self, args, cwd=None, extra_env=None):
-        """Starts a program in the session; its output goes to self.log."""
+        """Starts a program in the session; its output goes to self.log.
+        extra_env adds to the session's environment; a None value removes
+        that variable."""
         env = dict(self.env)
-        env.update(extra_env or {})
+        for name, value in (extra_env or {}).items():
+            if value is None:
+                env.pop(name, None)
+            else:
+                env[name] = value
         with open(self.log, "ab") as log:
             proc = subprocess.Popen(args, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
                                     stdout=log, stderr=log, start_new_session=True)
