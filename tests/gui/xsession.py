@@ -31,6 +31,24 @@ def wait_for(predicate, timeout=10.0, interval=0.05, what="condition"):
         time.sleep(interval)
 
 
+def wait_steady(read, timeout=10.0, quiet=0.2, what="a steady value"):
+    """Polls read until it has returned the same value for quiet seconds
+    (a window laid out, a picture drawn), which is returned."""
+    deadline = time.monotonic() + timeout
+    value = read()
+    since = time.monotonic()
+    while True:
+        time.sleep(0.05)
+        current = read()
+        now = time.monotonic()
+        if current != value:
+            value, since = current, now
+        elif now - since >= quiet:
+            return value
+        if now > deadline:
+            raise Timeout(f"timed out after {timeout} s waiting for {what}")
+
+
 class XSession:
     def __init__(self, width=1024, height=768, window_manager=True):
         self.procs = []
@@ -194,6 +212,21 @@ class XSession:
                     return window
             return None
         return wait_for(find, timeout, what=f"window {title!r}")
+
+    def pointer(self):
+        """(x, y) of the pointer on the screen."""
+        out = self.run(["xdotool", "getmouselocation", "--shell"], check=False)
+        values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        return int(values.get("X", -1)), int(values.get("Y", -1))
+
+    def point_at(self, window):
+        """Moves the pointer to the middle of window and waits until the
+        server has it there (without a window manager, keys go to the
+        window under the pointer)."""
+        x, y, width, height = self.geometry(window)
+        self.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2)])
+        wait_for(lambda: self.pointer() == (x + width // 2, y + height // 2),
+                 what=f"the pointer on {window}")
 
     def active_window(self):
         out = self.run(["xdotool", "getactivewindow"], check=False).strip()
