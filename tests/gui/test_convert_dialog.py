@@ -3,11 +3,10 @@ window under Xvfb and openbox, driven with xdotool."""
 import os
 import signal
 import subprocess
-import time
 import unittest
 
 from gui_support import (KELMORO, KELMORO_CLI, GuiTestCase, bar_fraction, capture_screen,
-                         keep_screenshot, make_wav, wait_for)
+                         keep_screenshot, make_wav, wait_for, wait_steady)
 
 SUCCESS = "  AUファイルに変換成功"
 CANNOT_OPEN = " ファイルを開けません"
@@ -100,8 +99,12 @@ class ConvertDialogTest(GuiTestCase):
         self.session.key("alt+F4")
         self.assertEqual(self.box_lines(), [], "the keys came after the job")
         box = self.wait_box(proc)
-        # The box stays: none of that input answered it.
-        time.sleep(1.0)
+        # The box stays: none of that input answered it. The input was
+        # drained before the box was made; once the box has the focus and
+        # is drawn, anything left of it would have reached the box.
+        wait_for(lambda: self.session.active_window() == box, what="the box active")
+        wait_steady(lambda: self.session.run(["import", "-window", str(box), "ppm:-"],
+                                             binary=True), what="the box drawn")
         self.assertEqual(self.answer_lines(), [])
         self.assertIn(box, self.session.windows(proc.pid))
         self.assertIsNone(proc.poll())
@@ -121,8 +124,10 @@ class ConvertDialogTest(GuiTestCase):
         proc = self.start(source)
         def temporary():
             return [n for n in os.listdir(self.dir) if n.startswith(".") and n.endswith(".tmp")]
-        while not temporary() and proc.poll() is None:
-            pass
+        # Polled often but not in a busy loop, which would take a core from
+        # the conversion on a loaded machine.
+        wait_for(lambda: temporary() or proc.poll() is not None, timeout=150, interval=0.002,
+                 what="the temporary file")
         self.assertIsNone(proc.poll(), "the conversion ended before it could be caught")
         os.kill(proc.pid, signal.SIGSTOP)
         os.kill(proc.pid, signal.SIGTERM)
