@@ -11,9 +11,10 @@ press it), status 1 if there is none, and prints nothing.
 """
 import json
 import sys
-import time
 
 import pyatspi
+
+from xsession import Timeout, wait_for
 
 
 def find_application(pid):
@@ -70,14 +71,12 @@ def main():
         del args[at:at + 2]
     pid = int(args[0])
     seconds = float(args[1]) if len(args) > 1 else 10.0
-    deadline = time.monotonic() + seconds
-    app = find_application(pid)
-    while app is None:
-        if time.monotonic() > deadline:
-            print(f"no accessible application with process id {pid}", file=sys.stderr)
-            return 1
-        time.sleep(0.1)
-        app = find_application(pid)
+    try:
+        app = wait_for(lambda: find_application(pid), timeout=seconds, interval=0.1,
+                       what=f"an accessible application with process id {pid}")
+    except Timeout as error:
+        print(error, file=sys.stderr)
+        return 1
     if button is not None:
         return 0 if press(all_nodes(app), button) else 1
     nodes = []
