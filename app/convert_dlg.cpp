@@ -2,8 +2,6 @@
 // host services the job calls.
 #include "convert_dlg.h"
 
-#include "accessibility.h"
-
 #include <wx/app.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -11,6 +9,7 @@
 
 #include <algorithm>
 
+#include "accessibility.h"
 #include "dialog_units.h"
 #include "engine/convert_context.h"
 #include "engine/convert_job.h"
