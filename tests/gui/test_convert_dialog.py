@@ -124,12 +124,22 @@ class ConvertDialogTest(GuiTestCase):
         proc = self.start(source)
         def temporary():
             return [n for n in os.listdir(self.dir) if n.startswith(".") and n.endswith(".tmp")]
-        # Polled often but not in a busy loop, which would take a core from
-        # the conversion on a loaded machine.
-        wait_for(lambda: temporary() or proc.poll() is not None, timeout=150, interval=0.002,
-                 what="the temporary file")
+        # The program runs in short slices and is stopped between them, so
+        # that the check for its temporary file can never come too late, on
+        # however loaded a machine.
+        def stopped():
+            with open(f"/proc/{proc.pid}/stat") as stat:
+                return stat.read().rsplit(")", 1)[1].split()[0] in ("T", "Z")
+
+        def caught():
+            os.kill(proc.pid, signal.SIGSTOP)
+            wait_for(stopped, interval=0.001, what="the program stopped")
+            if temporary() or proc.poll() is not None:
+                return True
+            os.kill(proc.pid, signal.SIGCONT)
+            return False
+        wait_for(caught, timeout=150, interval=0.005, what="the temporary file")
         self.assertIsNone(proc.poll(), "the conversion ended before it could be caught")
-        os.kill(proc.pid, signal.SIGSTOP)
         os.kill(proc.pid, signal.SIGTERM)
         os.kill(proc.pid, signal.SIGCONT)
         self.assertEqual(self.finish(proc), -signal.SIGTERM)

@@ -880,9 +880,10 @@ class MainWindowTest(GuiTestCase):
         assert_centred_on_frame(about)
         self.session.key("Return")
         wait_for(lambda: about not in self.session.windows(self.proc.pid), what="about closed")
+        boxes = len(self.box_lines())
         dialog, _ = self.convert_from_open(seconds=3)
         assert_centred_on_frame(dialog)
-        self.wait_box(self.proc, len(self.box_lines()) + 1)
+        self.wait_box(self.proc, boxes + 2)  # the confirmation, then the success box
         self.session.key("Return")
         self.assert_alive_with_only_main()
 
