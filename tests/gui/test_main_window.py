@@ -499,18 +499,26 @@ class MainWindowTest(GuiTestCase):
     def find_button(self, window, rows, neutral, prompt=None):
         """A point on a toolbar button of window (the one with prompt, if
         given) and its prompt: the mouse sweeps rows (offsets from the
-        window's top) until the status bar shows a prompt. The status bar
-        lags the mouse, so each find is checked from the neutral spot."""
+        window's top) until the status bar has shown a prompt. The status
+        bar lags the mouse, so the prompt may come a few points later, or
+        be gone again when read: the points passed since are each checked
+        from the neutral spot, the latest first."""
         x, y, width, _ = self.session.geometry(window)
+        passed = []
+        mark = len(self.status_lines())
         for dy in rows:
             for dx in range(4, min(width, 80), 4):
-                point = (x + dx, y + dy)
-                self.move(point)
-                shown = self.status(0)
-                if shown in ("", IDLE) or (prompt is not None and shown != prompt):
+                passed.append((x + dx, y + dy))
+                self.move(passed[-1])
+                shown = [line for line in self.status_lines()[mark:]
+                         if line != IDLE and (prompt is None or line == prompt)]
+                if not shown:
                     continue
-                if self.shows_prompt(point, shown, neutral):
-                    return point, shown
+                for point in reversed(passed[-8:]):
+                    if self.shows_prompt(point, shown[0], neutral, timeout=1):
+                        return point, shown[0]
+                passed.clear()
+                mark = len(self.status_lines())
         self.fail(f"no toolbar button gave {prompt or 'a prompt'}")
 
     def find_open_button(self, frame):
@@ -553,9 +561,12 @@ class MainWindowTest(GuiTestCase):
         keep_screenshot(self.session, "toolbar-floating.png", [frame, floating])
         # Its tooltips come up under its buttons there.
         others = self.visible_windows()
-        span = list(self.toolbar_buttons(floating, fheight // 2,
-                                         self.neutral_point(frame)).values())[-1]
-        self.session.run(["xdotool", "mousemove", str(sum(span) // 2), str(fy + fheight // 2)])
+        # Hovered from off the bar, the program seen to have the pointer
+        # there (its prompt shown) before the tooltip is looked for.
+        prompt, span = list(self.toolbar_buttons(floating, fheight // 2,
+                                                 self.neutral_point(frame)).items())[-1]
+        self.assertTrue(self.shows_prompt((sum(span) // 2, fy + fheight // 2), prompt,
+                                          self.neutral_point(frame)))
         self.assert_tooltip_under(span, fy + fheight // 2, others)
         # The View item hides and shows it where it floats.
         self.open_menu("alt+v", VIEW_MENU)
@@ -619,14 +630,14 @@ class MainWindowTest(GuiTestCase):
         others = self.visible_windows()
         _, dy = self.find_open_button(frame)
         row = self.session.geometry(frame)[1] + dy + 4
-        buttons = list(self.toolbar_buttons(frame, dy + 4, self.neutral_point(frame)).values())
+        prompts = self.toolbar_buttons(frame, dy + 4, self.neutral_point(frame))
+        buttons = list(prompts.values())
         self.assertEqual(len(buttons), 3)
-        x, y, width, height = self.session.geometry(frame)
-        # Each button from off the bar, then from one to the next.
-        for span in buttons:
-            self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height - 60)])
-            wait_for(lambda: self.visible_windows() == others, what="no tooltip")
-            self.session.run(["xdotool", "mousemove", str(sum(span) // 2), str(row)])
+        # Each button from off the bar (the program seen to have the pointer
+        # on it: its prompt shown), then from one to the next.
+        for prompt, span in prompts.items():
+            self.assertTrue(self.shows_prompt((sum(span) // 2, row), prompt,
+                                              self.neutral_point(frame)))
             self.assert_tooltip_under(span, row, others)
         keep_screenshot(self.session, "toolbar-tooltip.png", [frame])
         for span in reversed(buttons[:-1]):
