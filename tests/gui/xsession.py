@@ -253,8 +253,12 @@ class XSession:
         """The trace lines: ('box', style, caption, text) and ('answer', result)."""
         if not os.path.exists(self.trace):
             return []
-        with open(self.trace, encoding="utf-8") as trace:
-            return [tuple(line.rstrip("\n").split("\t")) for line in trace if line.strip()]
+        with open(self.trace, "rb") as trace:
+            data = trace.read()
+        # Only whole lines: the program may be half way through writing one
+        # (even through one character's bytes).
+        text = data[:data.rfind(b"\n") + 1].decode("utf-8")
+        return [tuple(line.split("\t")) for line in text.split("\n") if line.strip()]
 
 
 def read_ppm(data):
