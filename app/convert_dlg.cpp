@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "accessibility.h"
 #include "dialog_units.h"
 #include "engine/convert_context.h"
 #include "engine/convert_job.h"
@@ -51,7 +52,10 @@ void CConvertDlg::CreateFromTemplate(wxWindow* parent) {
     auto size = [&units](int w, int h) { return units.Size(w, h); };
 
     // In the template's order, which is also the tab and drawing order.
-    new wxGauge(this, res::IDC_PROGRESS1, 100, at(6, 34), size(215, 14), wxGA_HORIZONTAL);
+    auto* progress =
+        new wxGauge(this, res::IDC_PROGRESS1, 100, at(6, 34), size(215, 14), wxGA_HORIZONTAL);
+    // Named by the text above it, for screen readers.
+    SetAccessibleName(progress, U8(res::kConvertWaitText));
     new wxStaticText(this, wxID_STATIC, U8(res::kConvertWaitText), at(57, 15), size(97, 12),
                      wxALIGN_LEFT | wxST_NO_AUTORESIZE);
     // An icon control takes the icon's own size.

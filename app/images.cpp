@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "res/strings.h"
 #include "wx_text.h"
 
 namespace kelmoro {
@@ -59,7 +60,7 @@ wxBitmap Placeholder(int width, int height, const wxString& label) {
 
 wxBitmap BannerBitmap() {
     wxBitmap bitmap = Embedded("banner.png", kBannerWidth, kBannerHeight);
-    return bitmap.IsOk() ? bitmap : Placeholder(kBannerWidth, kBannerHeight, U8("WAV → AU 変換"));
+    return bitmap.IsOk() ? bitmap : Placeholder(kBannerWidth, kBannerHeight, U8(res::kBannerTitle));
 }
 
 wxBitmap ToolbarStrip() {

@@ -23,6 +23,7 @@
 #include "native_window_fit.h"
 #include "res/resource.h"
 #include "res/strings.h"
+#include "settings_file.h"
 #include "wx_text.h"
 
 wxIMPLEMENT_APP_NO_MAIN(kelmoro::CKelmoroApp);
@@ -111,20 +112,17 @@ void CKelmoroApp::SetRegistryKey(const char* key) {
     m_settingsFile.Assign(wxStandardPaths::Get().GetUserConfigDir(),
                           U8(res::kSettingsName) + ".conf");
     m_settingsFile.AppendDir(U8(key));
-    delete wxConfigBase::Set(new wxFileConfig(U8(res::kSettingsName), U8(key),
-                                              m_settingsFile.GetFullPath(), wxEmptyString,
-                                              wxCONFIG_USE_LOCAL_FILE));
+    delete wxConfigBase::Set(LoadSettings(m_settingsFile).release());
 }
 
 void CKelmoroApp::WriteSetting(const wxString& key, const wxString& value) {
-    // Written at once, so a later crash or kill does not lose it. The
-    // settings folder may not exist yet; a settings file that cannot be
-    // written costs only the remembered value, so it is not reported.
-    wxLogNull quiet;
-    wxFileName::Mkdir(m_settingsFile.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
-    wxConfigBase* config = wxConfigBase::Get();
+    // Written at once, so a later crash or kill does not lose it. A
+    // settings file that cannot be written costs only the remembered value,
+    // so it is not reported.
+    auto* config = dynamic_cast<wxFileConfig*>(wxConfigBase::Get());
+    if (config == nullptr) return;
     config->Write(key, value);
-    config->Flush();
+    SaveSettings(*config, m_settingsFile);
 }
 
 void CKelmoroApp::LoadStdProfileSettings(int recentFiles) {

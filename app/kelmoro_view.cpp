@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <string>
 
+#include "accessibility.h"
 #include "dialog_units.h"
 #include "doc_template.h"
 #include "images.h"
@@ -33,6 +34,9 @@ CKelmoroForm::CKelmoroForm(wxWindow* parent)
     if (font.IsOk()) SetFont(font);
     m_templateSize = DialogUnits(*this).Size(319, 74);
     SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
+    // The form shows nothing but the banner: screen readers see a picture
+    // named by its lettering.
+    SetAccessibleRoleAndName(this, AccessibleRole::kImage, U8(res::kBannerTitle));
 }
 
 // ----------------------------------------------------------------------------

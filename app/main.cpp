@@ -81,6 +81,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     UseUtf8Characters();  // in case the toolkit set the locale again
+    // The toolkit's own messages go to standard error: a log window would be
+    // in English, and one left open keeps a command-line start from ending.
+    delete wxLog::SetActiveTarget(new wxLogStderr);
 
     kelmoro::CKelmoroApp& app = wxGetApp();
     app.SetCommandLineInfo(info);

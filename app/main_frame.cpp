@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "accessibility.h"
 #include "images.h"
 #include "message_box.h"
 #include "res/resource.h"
@@ -110,6 +111,8 @@ int CMainFrame::OnCreate() {
                                         .Floatable(true)
                                         .Gripper(false));
     m_manager.Update();
+    // wx draws the buttons itself: screen readers are told of them apart.
+    ExposeToolBarButtons(m_wndToolBar, title);
     ShowIdleMessage();
     return 0;
 }

@@ -15,6 +15,8 @@ inline constexpr const char* kSettingsName = "Kelmoro";
 inline constexpr int kRecentFileCount = 1;
 // The folder the file chooser was last confirmed in: it opens there next time.
 inline constexpr const char* kOpenFolderSetting = "/Settings/OpenFolder";
+// The banner's lettering, as a screen reader says the picture.
+inline constexpr const char* kBannerTitle = "WAV→AU 変換";
 // Title of a new document: the framework's "untitled", as the template
 // string gives no document name. The frame then reads "無題 - Kelmoro".
 inline constexpr const char* kUntitled = "無題";

@@ -7,7 +7,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xsession import XSession, read_ppm, wait_for  # noqa: E402,F401
+from xsession import XSession, read_ppm, wait_for, wait_steady  # noqa: E402,F401
 
 KELMORO = os.environ.get("KELMORO", "kelmoro")
 KELMORO_CLI = os.environ.get("KELMORO_CLI", "kelmoro-cli")

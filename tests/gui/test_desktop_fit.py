@@ -1,10 +1,9 @@
 """Boxes that fit the screen and command lines with several files, in a
 real window under Xvfb and openbox, driven with xdotool."""
 import os
-import time
 import unittest
 
-from gui_support import GuiTestCase, keep_screenshot, make_wav, wait_for
+from gui_support import GuiTestCase, keep_screenshot, make_wav, wait_for, wait_steady
 
 MAIN = "Vantrel"
 CHOOSER = "ファイルを開く"
@@ -41,7 +40,7 @@ class FitTest(GuiTestCase):
                 self.assertLess(abs(x + width / 2 - self.SCREEN[0] / 2), 30)
                 box = self.wait_box(proc)
                 self.assertEqual(self.box_lines(), [("box", style, "Kelmoro", source + suffix)])
-                time.sleep(0.3)  # laid out
+                wait_steady(lambda: self.session.geometry(box), what="the box laid out")
                 x, y, width, height = self.assert_on_screen(box)
                 # About two thirds of the screen at most, and several lines high.
                 self.assertLessEqual(width, self.SCREEN[0] * 0.7)
@@ -91,23 +90,19 @@ class NoWindowManagerTest(GuiTestCase):
             self.addCleanup(proc.kill)
             frame = self.session.wait_window(proc.pid, MAIN)
             self.assert_on_screen(frame)
-            x, y, width, height = self.session.geometry(frame)
-            # No window manager gives the focus: the pointer over the window does.
-            self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2)])
-            time.sleep(0.3)
-            self.session.key("ctrl+o")
-            chooser = self.session.wait_window(proc.pid, CHOOSER)
-            time.sleep(0.5)  # the chooser sizes itself once it has loaded
+            # No window manager gives the focus: the pointer over the window
+            # does. A key sent before GTK has taken the focus in is lost, so
+            # each command's key is pressed again until its window comes.
+            self.session.point_at(frame)
+            chooser = self.press_until(proc, ["ctrl+o"], CHOOSER)
+            # The chooser sizes itself once it has loaded.
+            wait_steady(lambda: self.session.geometry(chooser), what="the chooser laid out")
             self.assert_on_screen(chooser)
             keep_screenshot(self.session, "chooser-without-window-manager.png", [chooser])
             self.session.key("Escape")
             wait_for(lambda: chooser not in self.session.windows(proc.pid), what="chooser closed")
-            self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2)])
-            time.sleep(0.3)
-            self.session.key("alt+h")
-            time.sleep(0.3)
-            self.session.key("a")
-            about = self.session.wait_window(proc.pid, ABOUT)
+            self.session.point_at(frame)
+            about = self.press_until(proc, ["alt+h", "a"], ABOUT)
             self.assert_on_screen(about)
             self.session.key("Return")
             wait_for(lambda: about not in self.session.windows(proc.pid), what="about closed")
@@ -117,12 +112,43 @@ class NoWindowManagerTest(GuiTestCase):
             proc = self.start(source)
             self.assert_on_screen(self.session.wait_window(proc.pid, source))
             box = self.wait_box(proc)
-            time.sleep(0.3)  # laid out
-            x, y, width, height = self.assert_on_screen(box)
-            self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2)])
-            time.sleep(0.3)
-            self.session.key("Return")
+            wait_steady(lambda: self.session.geometry(box), what="the box laid out")
+            self.assert_on_screen(box)
+            self.session.point_at(box)
+            self.press_until_answered(["Return"])
             self.assertEqual(self.finish(proc), 0)
+
+    def press_until(self, proc, keys, title):
+        """Presses keys (each after the menu a previous one opened, if it
+        did) until the window titled title is on the screen."""
+        def pressed():
+            for key in keys:
+                menus = len([line for line in self.session.boxes() if line[0] == "menu"])
+                self.session.key(key)
+                if key.startswith("alt+"):
+                    try:
+                        wait_for(lambda: len([line for line in self.session.boxes()
+                                              if line[0] == "menu"]) > menus,
+                                 timeout=2, what="the menu")
+                    except AssertionError:
+                        return None
+            try:
+                return self.session.wait_window(proc.pid, title, timeout=2)
+            except AssertionError:
+                return None
+        return wait_for(pressed, timeout=30, what=f"{title!r} opened by {keys}")
+
+    def press_until_answered(self, keys):
+        answers = len(self.answer_lines())
+
+        def pressed():
+            self.session.key(*keys)
+            try:
+                return wait_for(lambda: len(self.answer_lines()) > answers, timeout=2,
+                                what="the answer")
+            except AssertionError:
+                return False
+        wait_for(pressed, timeout=30, what=f"a box answered by {keys}")
 
 
 if __name__ == "__main__":

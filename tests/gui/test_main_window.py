@@ -1,6 +1,7 @@
 """The main window, its menu commands and its start-up road, in a
 real window under Xvfb and openbox, driven with xdotool."""
 import os
+import random
 import re
 import stat
 import subprocess
@@ -8,7 +9,7 @@ import time
 import unittest
 
 from gui_support import (KELMORO, GuiTestCase, capture_screen, keep_screenshot, make_wav, read_ppm,
-                         wait_for)
+                         wait_for, wait_steady)
 
 MAIN = "Vantrel"
 CHOOSER = "ファイルを開く"
@@ -74,9 +75,10 @@ class MainWindowTest(GuiTestCase):
         list_area = ["import", "-window", "root", "-crop", f"{width // 2}x{height // 2}+{x}+{y}",
                      "+repage", "-depth", "8", "ppm:-"]
         before = self.session.run(list_area, binary=True)
+        windows = self.visible_windows()
         self.session.run(["xdotool", "mousemove", str(x + width - 68), str(y + height - 70),
                           "click", "1"])
-        time.sleep(0.3)  # the popup list opens
+        wait_for(lambda: self.visible_windows() - windows, what="the filter list open")
         self.session.key("Down", "Return")
         wait_for(lambda: self.session.run(list_area, binary=True) != before, timeout=5,
                  what="the file list under the all-files filter")
@@ -102,14 +104,16 @@ class MainWindowTest(GuiTestCase):
             self.session.key("ctrl+o")
             chooser = self.session.wait_window(self.proc.pid, CHOOSER)
             wait_for(lambda: self.session.active_window() == chooser, what="the chooser active")
-            time.sleep(0.3 + attempt * 0.5)  # let it load its folder
+            self.wait_drawn(chooser, "the chooser's folder loaded")
             if all_files:
                 self.pick_all_files_filter(chooser)
+            before = self.window_capture(chooser)
             self.session.key("ctrl+l")
-            time.sleep(0.2)
+            wait_for(lambda: self.window_capture(chooser) != before, timeout=5,
+                     what="the location entry")
             self.session.type_text(path)
             for _ in range(3):
-                time.sleep(0.3)
+                self.wait_drawn(chooser, "the path typed and completed")
                 if len(self.box_lines()) > boxes:
                     return  # closed late: this Return must not answer the box
                 self.session.key("Return")
@@ -118,6 +122,17 @@ class MainWindowTest(GuiTestCase):
             while not closed(chooser, 0.5):
                 self.session.key("Escape")
         self.fail("the file chooser never took the path")
+
+    def window_capture(self, window):
+        """The window's pixels as the screen shows them (b"" while it closes)."""
+        x, y, width, height = self.session.geometry(window)
+        return self.session.run(["import", "-window", "root", "-crop",
+                                 f"{width}x{height}+{x}+{y}", "+repage", "-depth", "8", "ppm:-"],
+                                binary=True, check=False)
+
+    def wait_drawn(self, window, what):
+        """Until the window's pixels stop changing."""
+        wait_steady(lambda: self.window_capture(window), what=what)
 
     def frame_capture(self, frame):
         x, y, width, height = self.session.geometry(frame)
@@ -140,7 +155,7 @@ class MainWindowTest(GuiTestCase):
         # Shrunk to fit form 101, never below the banner's width by much.
         self.assertLess(width, 800)
         self.assertLess(height, 600)
-        time.sleep(0.3)
+        self.wait_drawn(frame, "the main window drawn")
         keep_screenshot(self.session, "main-window.png", [frame])
         self.assertEqual(self.box_lines(), [])
 
@@ -225,6 +240,42 @@ class MainWindowTest(GuiTestCase):
         wait_for(lambda: len(self.answer_lines()) == 1, what="the confirmation answered")
         self.assert_alive_with_only_main()
 
+    def test_damaged_settings_file_is_read_quietly_and_replaced_on_save(self):
+        # 3,000 random bytes with one readable setting after them.
+        folder = os.path.join(self.session.home, ".config", "Local AppWizard-Generated Applications")
+        os.makedirs(folder)
+        settings = os.path.join(folder, "Kelmoro.conf")
+        damaged = random.Random(7).randbytes(3000) + b"\n[Recent File List]\nfile1=/music/old.wav\n"
+        with open(settings, "wb") as out:
+            out.write(damaged)
+        # A command-line start: its dialog and success box, no other window,
+        # and the program ends; nothing saved.
+        source = make_wav(os.path.join(self.dir, "Tone.wav"), seconds=1)
+        self.proc = self.start(source)
+        self.wait_box(self.proc)
+        self.assertEqual(sorted(self.session.titles(self.proc.pid)), sorted([source, "Kelmoro"]))
+        self.session.key("Return")
+        self.assertEqual(self.finish(self.proc, timeout=10), 0)
+        with open(settings, "rb") as current:
+            self.assertEqual(current.read(), damaged)
+        # The main window alone; choosing a file saves the settings: what
+        # was readable, the new folder, and nothing else.
+        os.remove(self.session.trace)
+        self.proc, frame = self.start_main()
+        self.assertEqual(self.session.titles(self.proc.pid), [MAIN])
+        self.choose_file(source)
+        self.wait_box(self.proc, 1)
+        self.session.key("Escape")
+        wait_for(lambda: len(self.answer_lines()) == 1, what="the confirmation answered")
+        with open(settings, "rb") as current:
+            lines = current.read().decode("utf-8").splitlines()
+        malformed = [line for line in lines if not re.fullmatch(r"\[[^\]]*\]|[^=\[]+=.*", line)]
+        self.assertEqual(malformed, [])
+        for group, entry in (("[Recent File List]", "file1=/music/old.wav"),
+                             ("[Settings]", f"OpenFolder={self.dir}")):
+            self.assertEqual(lines[lines.index(group) + 1], entry)
+        self.assert_alive_with_only_main()
+
     def test_nothing_is_written_to_the_settings_by_a_plain_run(self):
         self.proc, frame = self.start_main()
         self.open_menu("alt+f", FILE_MENU)
@@ -246,7 +297,7 @@ class MainWindowTest(GuiTestCase):
         self.session.key("Escape")
         wait_for(lambda: chooser not in self.session.windows(self.proc.pid),
                  what="the chooser gone")
-        time.sleep(0.5)
+        self.wait_frame_active()
         self.assert_alive_with_only_main()
         self.assertEqual(self.box_lines(), [])
 
@@ -260,7 +311,7 @@ class MainWindowTest(GuiTestCase):
         self.assertEqual(self.box_lines(), [("box", "confirmation", "Kelmoro", source + CONFIRM)])
         self.session.key("Escape")
         wait_for(lambda: self.answer_lines() == [("answer", "CANCEL")], what="the answer")
-        time.sleep(0.6)  # longer than the dialog's 400 ms timer
+        self.wait_frame_active()
         self.assert_alive_with_only_main()
         self.assertFalse(os.path.exists(output))
         # OK converts it in the progress dialog.
@@ -285,8 +336,8 @@ class MainWindowTest(GuiTestCase):
         self.assertEqual(self.box_lines(), [("box", "confirmation", "Kelmoro", source + CONFIRM)])
         self.session.key("Return")
         self.session.wait_window(self.proc.pid, source)  # the dialog ran
+        # Gone without a box: a box would have come while it was open.
         self.assert_alive_with_only_main()
-        time.sleep(0.3)
         self.assertEqual(len(self.box_lines()), 1)
         self.assertEqual(os.listdir(self.dir), ["tone.raw"])
 
@@ -302,7 +353,7 @@ class MainWindowTest(GuiTestCase):
 
     def test_view_items_hide_and_show_the_bars(self):
         self.proc, frame = self.start_main()
-        time.sleep(0.3)
+        self.wait_drawn(frame, "the main window drawn")
         width, height, shown = self.frame_capture(frame)
 
         def first_changed_row(pixels):
@@ -398,24 +449,93 @@ class MainWindowTest(GuiTestCase):
     def wait_status(self, pane, text):
         wait_for(lambda: self.status(pane) == text, what=f"status pane {pane}: {text!r}")
 
+    def move(self, point):
+        self.session.run(["xdotool", "mousemove", str(point[0]), str(point[1])])
+
+    def neutral_point(self, frame):
+        """A spot on the banner, away from the toolbar: the idle text."""
+        x, y, width, height = self.session.geometry(frame)
+        return x + width // 2, y + height - 60
+
+    def shows_prompt(self, point, prompt, neutral, timeout=3):
+        """Whether the pointer at point brings prompt to the status bar, moved
+        there from the neutral spot once that shows the idle text."""
+        self.leave_toolbar(neutral)
+        self.move(point)
+        try:
+            wait_for(lambda: self.status(0) == prompt, timeout=timeout, interval=0.01)
+            return True
+        except AssertionError:
+            return False
+
+    def leave_toolbar(self, neutral):
+        """The pointer to the neutral spot, and the idle text and no tooltip
+        shown (a tooltip still on the screen would take the next move)."""
+        self.move(neutral)
+        self.wait_status(0, IDLE)
+        windows = set(self.session.windows(self.proc.pid))
+        wait_for(lambda: self.visible_windows() <= windows, what="no tooltip")
+
+    def prompt_at(self, point, start, neutral):
+        """The prompt the pointer at point shows, read in order: from start (a
+        button, its prompt shown) to point, then to the neutral spot. The idle
+        text the neutral spot brings tells that the program has handled both
+        moves; a prompt before it is point's. IDLE for no button, and for
+        start's own button (whose prompt does not change)."""
+        self.leave_toolbar(neutral)
+        self.move(start)
+        wait_for(lambda: self.status(0) not in ("", IDLE), interval=0.01, what="a prompt")
+        mark = len(self.status_lines())
+        self.move(point)
+        self.move(neutral)
+        wait_for(lambda: self.status_lines()[mark:][-1:] == [IDLE], interval=0.01,
+                 what="the idle text")
+        lines = self.status_lines()[mark:]
+        return lines[-2] if len(lines) >= 2 else IDLE
+
+    def status_lines(self):
+        return [line[2] for line in self.session.boxes() if line[0] == "status" and line[1] == "0"]
+
+    def find_button(self, window, rows, neutral, prompt=None):
+        """A point on a toolbar button of window (the one with prompt, if
+        given) and its prompt: the mouse sweeps rows (offsets from the
+        window's top) until the status bar has shown a prompt. The status
+        bar lags the mouse, so the prompt may come a few points later, or
+        be gone again when read: the points passed since are each checked
+        from the neutral spot, the latest first."""
+        x, y, width, _ = self.session.geometry(window)
+        passed = []
+        mark = len(self.status_lines())
+        for dy in rows:
+            for dx in range(4, min(width, 80), 4):
+                passed.append((x + dx, y + dy))
+                self.move(passed[-1])
+                shown = [line for line in self.status_lines()[mark:]
+                         if line != IDLE and (prompt is None or line == prompt)]
+                if not shown:
+                    continue
+                for point in reversed(passed[-8:]):
+                    if self.shows_prompt(point, shown[0], neutral, timeout=1):
+                        return point, shown[0]
+                passed.clear()
+                mark = len(self.status_lines())
+        self.fail(f"no toolbar button gave {prompt or 'a prompt'}")
+
     def find_open_button(self, frame):
-        """Where the open button is, relative to the frame: the mouse sweeps
-        the toolbar's row until the status bar shows the button's prompt."""
+        """Where the open button is, relative to the frame."""
         x, y, _, _ = self.session.geometry(frame)
-        for dy in range(24, 64, 4):
-            for dx in range(4, 80, 4):
-                self.session.run(["xdotool", "mousemove", str(x + dx), str(y + dy)])
-                if self.status(0) == OPEN_PROMPT:
-                    return dx, dy
-        self.fail("no toolbar button gave the open prompt")
+        point, _ = self.find_button(frame, range(24, 64, 4), self.neutral_point(frame),
+                                    OPEN_PROMPT)
+        return point[0] - x, point[1] - y
 
     def drag(self, start, end, steps=12):
-        self.session.run(["xdotool", "mousemove", str(start[0]), str(start[1])])
+        self.move(start)
         self.session.run(["xdotool", "mousedown", "1"])
         for i in range(1, steps + 1):
-            self.session.run(["xdotool", "mousemove", str(start[0] + (end[0] - start[0]) * i // steps),
-                              str(start[1] + (end[1] - start[1]) * i // steps)])
-            time.sleep(0.03)
+            point = (start[0] + (end[0] - start[0]) * i // steps,
+                     start[1] + (end[1] - start[1]) * i // steps)
+            self.move(point)
+            wait_for(lambda: self.session.pointer() == point, what="the pointer moved")
         self.session.run(["xdotool", "mouseup", "1"])
 
     def test_toolbar_floats_by_its_gripper(self):
@@ -441,8 +561,12 @@ class MainWindowTest(GuiTestCase):
         keep_screenshot(self.session, "toolbar-floating.png", [frame, floating])
         # Its tooltips come up under its buttons there.
         others = self.visible_windows()
-        span = list(self.toolbar_buttons(floating, fheight // 2).values())[-1]
-        self.session.run(["xdotool", "mousemove", str(sum(span) // 2), str(fy + fheight // 2)])
+        # Hovered from off the bar, the program seen to have the pointer
+        # there (its prompt shown) before the tooltip is looked for.
+        prompt, span = list(self.toolbar_buttons(floating, fheight // 2,
+                                                 self.neutral_point(frame)).items())[-1]
+        self.assertTrue(self.shows_prompt((sum(span) // 2, fy + fheight // 2), prompt,
+                                          self.neutral_point(frame)))
         self.assert_tooltip_under(span, fy + fheight // 2, others)
         # The View item hides and shows it where it floats.
         self.open_menu("alt+v", VIEW_MENU)
@@ -458,21 +582,29 @@ class MainWindowTest(GuiTestCase):
         self.session.run(["xdotool", "mousemove", str(fx + 44), str(fy + fheight // 2),
                           "click", "--repeat", "2", "--delay", "80", "1"])
         wait_for(lambda: floating not in self.session.windows(self.proc.pid), what="docked")
-        self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height - 60)])
-        self.wait_status(0, IDLE)
-        self.assertEqual(self.find_open_button(frame)[1], dy)  # in the top row again
+        # In the top row again: the open button where it was.
+        self.assertTrue(self.shows_prompt((x + dx, y + dy), OPEN_PROMPT, self.neutral_point(frame)))
 
-    def toolbar_buttons(self, window, dy):
-        """Each toolbar button's prompt and the screen columns it spans, found
-        by sweeping the row dy pixels below the window's top."""
+    def toolbar_buttons(self, window, dy, neutral):
+        """Each toolbar button's prompt and the screen columns it spans, along
+        the row dy pixels below the window's top, each column read with
+        prompt_at: once from a first button found, then from another for the
+        columns of the first."""
         x, y, width, _ = self.session.geometry(window)
-        columns = {}
-        for dx in range(0, min(width, 120), 2):
-            self.session.run(["xdotool", "mousemove", str(x + dx), str(y + dy)])
-            time.sleep(0.03)  # the status bar follows
-            if self.status(0) != IDLE:
-                columns.setdefault(self.status(0), []).append(x + dx)
-        return {prompt: (min(c), max(c)) for prompt, c in columns.items()}
+        row = y + dy
+        columns = range(x, x + min(width, 120), 2)
+        first, first_prompt = self.find_button(window, [dy], neutral)
+        prompts = {column: self.prompt_at((column, row), first, neutral) for column in columns}
+        other = next(column for column in columns if prompts[column] != IDLE)
+        for column in columns:
+            if prompts[column] == IDLE and \
+                    self.prompt_at((column, row), (other, row), neutral) == first_prompt:
+                prompts[column] = first_prompt
+        spans = {}
+        for column in columns:
+            if prompts[column] != IDLE:
+                spans.setdefault(prompts[column], []).append(column)
+        return {prompt: (min(c), max(c)) for prompt, c in spans.items()}
 
     def assert_tooltip_under(self, span, row, others):
         """A tooltip window comes up centred under the columns span, below
@@ -498,14 +630,14 @@ class MainWindowTest(GuiTestCase):
         others = self.visible_windows()
         _, dy = self.find_open_button(frame)
         row = self.session.geometry(frame)[1] + dy + 4
-        buttons = list(self.toolbar_buttons(frame, dy + 4).values())
+        prompts = self.toolbar_buttons(frame, dy + 4, self.neutral_point(frame))
+        buttons = list(prompts.values())
         self.assertEqual(len(buttons), 3)
-        x, y, width, height = self.session.geometry(frame)
-        # Each button from off the bar, then from one to the next.
-        for span in buttons:
-            self.session.run(["xdotool", "mousemove", str(x + width // 2), str(y + height - 60)])
-            wait_for(lambda: self.visible_windows() == others, what="no tooltip")
-            self.session.run(["xdotool", "mousemove", str(sum(span) // 2), str(row)])
+        # Each button from off the bar (the program seen to have the pointer
+        # on it: its prompt shown), then from one to the next.
+        for prompt, span in prompts.items():
+            self.assertTrue(self.shows_prompt((sum(span) // 2, row), prompt,
+                                              self.neutral_point(frame)))
             self.assert_tooltip_under(span, row, others)
         keep_screenshot(self.session, "toolbar-tooltip.png", [frame])
         for span in reversed(buttons[:-1]):
@@ -514,7 +646,7 @@ class MainWindowTest(GuiTestCase):
 
     def test_banner_is_never_scaled_and_is_clipped_by_a_smaller_view(self):
         self.proc, frame = self.start_main()
-        time.sleep(0.3)
+        self.wait_drawn(frame, "the main window drawn")
         width, height, first = self.frame_capture(frame)
 
         def region(pixels, row_width, columns, rows):
@@ -524,7 +656,7 @@ class MainWindowTest(GuiTestCase):
         # Smaller than the banner: its upper-left part, pixel for pixel.
         self.session.run(["xdotool", "windowsize", str(frame), "300", "170"])
         wait_for(lambda: self.session.geometry(frame)[2] <= 320, what="the frame narrower")
-        time.sleep(0.3)
+        self.wait_drawn(frame, "the narrower frame drawn")
         small_width, small_height, small = self.frame_capture(frame)
         rows = small_height - 40  # above the status bar
         self.assertEqual(region(small, small_width, small_width - 20, rows),
@@ -532,7 +664,7 @@ class MainWindowTest(GuiTestCase):
         # Larger: the banner keeps its size.
         self.session.run(["xdotool", "windowsize", str(frame), "900", "400"])
         wait_for(lambda: self.session.geometry(frame)[2] >= 880, what="the frame wider")
-        time.sleep(0.3)
+        self.wait_drawn(frame, "the wider frame drawn")
         big_width, big_height, big = self.frame_capture(frame)
         rows = height - 40
         self.assertEqual(region(big, big_width, width - 20, rows),
@@ -619,7 +751,7 @@ class MainWindowTest(GuiTestCase):
         source = self.session.wait_window(proc.pid, "drag source")
         sx, sy, swidth, sheight = self.session.geometry(source)
         tx, ty, twidth, theight = self.session.geometry(target)
-        time.sleep(0.2)
+        self.wait_drawn(source, "the drag source drawn")
         self.drag((sx + swidth // 2, sy + sheight // 2), (tx + twidth // 2, ty + theight // 2),
                   steps=20)
 
@@ -648,7 +780,6 @@ class MainWindowTest(GuiTestCase):
         # GTK keeps a 1x1 helper window of the drop mapped off the screen at
         # (-99, -99); only what lies on the screen counts.
         wait_for(lambda: self.titles_on_screen() == [MAIN], what="only the main window")
-        time.sleep(0.3)
         self.assertEqual(len(self.box_lines()), 2)
         self.assertEqual(sorted(os.listdir(self.dir)),
                          sorted(["Drop 声.WAV", "drop 声.au", "folder.wav", "drag-source.out"]))
@@ -752,9 +883,10 @@ class MainWindowTest(GuiTestCase):
         assert_centred_on_frame(about)
         self.session.key("Return")
         wait_for(lambda: about not in self.session.windows(self.proc.pid), what="about closed")
+        boxes = len(self.box_lines())
         dialog, _ = self.convert_from_open(seconds=3)
         assert_centred_on_frame(dialog)
-        self.wait_box(self.proc, len(self.box_lines()) + 1)
+        self.wait_box(self.proc, boxes + 2)  # the confirmation, then the success box
         self.session.key("Return")
         self.assert_alive_with_only_main()
 

@@ -31,6 +31,24 @@ def wait_for(predicate, timeout=10.0, interval=0.05, what="condition"):
         time.sleep(interval)
 
 
+def wait_steady(read, timeout=10.0, quiet=0.2, what="a steady value"):
+    """Polls read until it has returned the same value for quiet seconds
+    (a window laid out, a picture drawn), which is returned."""
+    deadline = time.monotonic() + timeout
+    value = read()
+    since = time.monotonic()
+    while True:
+        time.sleep(0.05)
+        current = read()
+        now = time.monotonic()
+        if current != value:
+            value, since = current, now
+        elif now - since >= quiet:
+            return value
+        if now > deadline:
+            raise Timeout(f"timed out after {timeout} s waiting for {what}")
+
+
 class XSession:
     def __init__(self, width=1024, height=768, window_manager=True):
         self.procs = []
@@ -139,9 +157,15 @@ class XSession:
         return result.stdout if binary else result.stdout.decode("utf-8", errors="replace")
 
     def start(self, args, cwd=None, extra_env=None):
-        """Starts a program in the session; its output goes to self.log."""
+        """Starts a program in the session; its output goes to self.log.
+        extra_env adds to the session's environment; a None value removes
+        that variable."""
         env = dict(self.env)
-        env.update(extra_env or {})
+        for name, value in (extra_env or {}).items():
+            if value is None:
+                env.pop(name, None)
+            else:
+                env[name] = value
         with open(self.log, "ab") as log:
             proc = subprocess.Popen(args, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
                                     stdout=log, stderr=log, start_new_session=True)
@@ -189,6 +213,21 @@ class XSession:
             return None
         return wait_for(find, timeout, what=f"window {title!r}")
 
+    def pointer(self):
+        """(x, y) of the pointer on the screen."""
+        out = self.run(["xdotool", "getmouselocation", "--shell"], check=False)
+        values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        return int(values.get("X", -1)), int(values.get("Y", -1))
+
+    def point_at(self, window):
+        """Moves the pointer to the middle of window and waits until the
+        server has it there (without a window manager, keys go to the
+        window under the pointer)."""
+        x, y, width, height = self.geometry(window)
+        self.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2)])
+        wait_for(lambda: self.pointer() == (x + width // 2, y + height // 2),
+                 what=f"the pointer on {window}")
+
     def active_window(self):
         out = self.run(["xdotool", "getactivewindow"], check=False).strip()
         return int(out) if out else None
@@ -214,8 +253,12 @@ class XSession:
         """The trace lines: ('box', style, caption, text) and ('answer', result)."""
         if not os.path.exists(self.trace):
             return []
-        with open(self.trace, encoding="utf-8") as trace:
-            return [tuple(line.rstrip("\n").split("\t")) for line in trace if line.strip()]
+        with open(self.trace, "rb") as trace:
+            data = trace.read()
+        # Only whole lines: the program may be half way through writing one
+        # (even through one character's bytes).
+        text = data[:data.rfind(b"\n") + 1].decode("utf-8")
+        return [tuple(line.split("\t")) for line in text.split("\n") if line.strip()]
 
 
 def read_ppm(data):
