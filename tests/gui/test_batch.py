@@ -187,12 +187,8 @@ class BatchTest(GuiTestCase):
 
 class BatchDropTest(GuiTestCase):
     """A drop of several files on the main window, dragged as the main
-    window's own drop test drags."""
-    start_main = test_main_window.MainWindowTest.start_main
-    wait_frame_active = test_main_window.MainWindowTest.wait_frame_active
-    drag = test_main_window.MainWindowTest.drag
-    drag_files = test_main_window.MainWindowTest.drag_files
-    titles_on_screen = test_main_window.MainWindowTest.titles_on_screen
+    window's own drop test drags: every helper of that test (not its tests)
+    is borrowed below the class."""
 
     def test_drop_of_several_files_is_confirmed_once_and_summarised(self):
         self.proc, frame = self.start_main()
@@ -225,3 +221,8 @@ class BatchDropTest(GuiTestCase):
         self.assertEqual(sorted(n for n in os.listdir(self.dir) if n.endswith(".au")),
                          sorted(["drop 声.au", "a.au", "b.au", "c.au", "d.au", "e.au"]))
 
+
+# The main window test's helpers, so that a drop is made exactly as there.
+for _name, _helper in vars(test_main_window.MainWindowTest).items():
+    if callable(_helper) and not _name.startswith(("test", "__")):
+        setattr(BatchDropTest, _name, _helper)
