@@ -340,7 +340,12 @@ void Pool::PrintReady() {
 
 void Pool::EndBySignal(int signal) {
     for (Worker& worker : workers_) {
-        if (worker.pid > 0) kill(worker.pid, signal);
+        if (worker.pid <= 0) continue;
+        kill(worker.pid, signal);
+        // A worker forked just as the whole group was stopped (Ctrl+Z, or
+        // SIGSTOP to the group) can miss the SIGCONT that follows and stay
+        // stopped: it could then neither clean up nor end.
+        kill(worker.pid, SIGCONT);
     }
     for (Worker& worker : workers_) Retire(worker);
     std::fflush(stdout);
