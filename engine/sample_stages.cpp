@@ -71,6 +71,32 @@ bool ToMono(CConvertContext& context) {
     return true;
 }
 
+namespace {
+
+// The rate stage's clock: one double-precision addition per input frame, in
+// frame order; a frame is kept when the running time passes the output's
+// period. Which frames are kept depends on the exact rounding of this
+// chain, so the stage and the count made ahead of it share it.
+class RateClock {
+public:
+    RateClock(int sourceRate, int targetRate, double start)
+        : step_(1.0 / sourceRate), threshold_(1.0 / targetRate), time_(start) {}
+    bool Keeps() {
+        time_ += step_;
+        if (time_ <= threshold_) return false;
+        time_ -= threshold_;
+        return true;
+    }
+    double Time() const { return time_; }
+
+private:
+    double step_;
+    double threshold_;
+    double time_;
+};
+
+}  // namespace
+
 bool ChangeRate(CConvertContext& context, int targetRate) {
     // Without this, frame 0 would be dropped: one step equals the threshold.
     if (targetRate == context.sampleRate) return true;
@@ -78,29 +104,22 @@ bool ChangeRate(CConvertContext& context, int targetRate) {
     if (frames == 0) return true;
     if (context.sampleRate <= 0 || targetRate <= 0) return false;
 
-    // Double precision throughout: which samples are kept depends on the
-    // exact rounding of this accumulation, carried over from block to block.
-    const double step = 1.0 / context.sampleRate;
-    const double threshold = 1.0 / targetRate;
+    // The clock carries over from block to block.
+    RateClock clock(context.sampleRate, targetRate, context.rateAccumulator);
     const bool stereo = context.channels == 2 && context.right.data() != nullptr;
     // The kept frames move down within the arrays they are in: output frame k
     // comes from an input frame at k or later, so nothing is overwritten
     // before it is read. The copy is made for every frame and only counted
-    // when kept, so that the one branch is the accumulator's.
+    // when kept, so that the one branch is the clock's.
     std::int32_t* left = context.left.data();
     std::int32_t* right = context.right.data();
-    double accumulator = context.rateAccumulator;
     std::int64_t kept = 0;
     for (std::int64_t i = 0; i < frames; ++i) {
-        accumulator += step;
         left[kept] = left[i];
         if (stereo) right[kept] = right[i];
-        if (accumulator > threshold) {
-            accumulator -= threshold;
-            ++kept;
-        }
+        if (clock.Keeps()) ++kept;
     }
-    context.rateAccumulator = accumulator;
+    context.rateAccumulator = clock.Time();
     context.frameCount = static_cast<std::int32_t>(kept);
     return true;
 }
@@ -108,17 +127,9 @@ bool ChangeRate(CConvertContext& context, int targetRate) {
 std::int64_t KeptFrames(std::int64_t frames, int sourceRate, int targetRate) {
     if (sourceRate == targetRate || frames == 0) return frames;
     if (sourceRate <= 0 || targetRate <= 0) return 0;
-    const double step = 1.0 / sourceRate;
-    const double threshold = 1.0 / targetRate;
-    double accumulator = 0.0;
+    RateClock clock(sourceRate, targetRate, 0.0);
     std::int64_t kept = 0;
-    for (std::int64_t i = 0; i < frames; ++i) {
-        accumulator += step;
-        if (accumulator > threshold) {
-            accumulator -= threshold;
-            ++kept;
-        }
-    }
+    for (std::int64_t i = 0; i < frames; ++i) kept += clock.Keeps() ? 1 : 0;
     return kept;
 }
 
