@@ -1,9 +1,12 @@
-// File lists read entry by entry with getdelim.
+// File lists read entry by entry, as getdelim reads them.
 #include "input_list.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/console_text.h"
+#include "platform/file_lists.h"
 
 namespace kelmoro {
 
@@ -26,7 +29,7 @@ std::optional<std::string> InputList::OpenLists() {
             source.list = stdin;
             continue;
         }
-        source.list = std::fopen(source.given.name.c_str(), "rb");
+        source.list = platform::OpenList(source.given.name);
         if (source.list == nullptr) {
             return "cannot read file list '" + source.given.name + "': " + std::strerror(errno);
         }
@@ -44,12 +47,14 @@ std::optional<std::string> InputList::Next() {
         }
         if (source.list != nullptr) {
             errno = 0;
-            const ssize_t length = getdelim(&line_, &lineCapacity_, separator_, source.list);
+            const long long length =
+                platform::ReadEntry(&line_, &lineCapacity_, separator_, source.list);
             if (length > 0) {
                 std::size_t size = static_cast<std::size_t>(length);
                 if (line_[size - 1] == separator_) --size;
-                if (size == 0) continue;
-                return std::string(line_, size);
+                std::string name = platform::NameFromEntry(std::string(line_, size));
+                if (name.empty()) continue;
+                return name;
             }
             if (std::ferror(source.list) && errno == EINTR) {
                 std::clearerr(source.list);
@@ -57,9 +62,9 @@ std::optional<std::string> InputList::Next() {
                 return std::nullopt;
             }
             if (std::ferror(source.list)) {
-                std::fprintf(stderr, "kelmoro-cli: %s: file list not read to its end: %s\n",
-                             source.given.name.c_str(), std::strerror(errno != 0 ? errno : EIO));
-                std::fflush(stderr);
+                platform::WriteText(stderr, "kelmoro-cli: " + source.given.name +
+                                                ": file list not read to its end: " +
+                                                std::strerror(errno != 0 ? errno : EIO) + "\n");
                 readFailed_ = true;
             }
             if (source.list != stdin) std::fclose(source.list);

@@ -1,18 +1,17 @@
 // Output files claimed within one run.
 #include "output_claims.h"
 
-#include <sys/stat.h>
-
 #include "platform/code_page.h"
+#include "platform/file_identity.h"
 
 namespace kelmoro {
 
 std::string OutputClaims::KeyFor(const std::string& outputPath) {
     const std::size_t nameStart = platform::FileNameOffset(outputPath);
     const std::string folder = nameStart == 0 ? "." : outputPath.substr(0, nameStart);
-    struct stat info;
-    if (stat(folder.c_str(), &info) != 0) return "path:" + outputPath;
-    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + "/" +
+    const auto identity = platform::IdentityOf(folder);
+    if (!identity) return "path:" + outputPath;
+    return std::to_string(identity->volume) + ":" + std::to_string(identity->index) + "/" +
            outputPath.substr(nameStart);
 }
 

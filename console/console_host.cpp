@@ -1,8 +1,6 @@
 // Console host: error lines and a text progress bar.
 #include "console_host.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "console_output.h"
@@ -10,6 +8,9 @@
 #include "engine/convert_job.h"
 #include "engine/messages.h"
 #include "platform/code_page.h"
+#include "platform/console_text.h"
+#include "platform/file_queries.h"
+#include "platform/paths.h"
 
 namespace kelmoro {
 namespace {
@@ -42,8 +43,7 @@ void ConsoleHost::WriteLine(const std::string& text) {
     if (errors_ == nullptr) return;
     FinishBar();
     const std::string line = std::string(programName_) + ": " + path_ + ": " + text + "\n";
-    std::fwrite(line.data(), 1, line.size(), errors_);
-    std::fflush(errors_);
+    platform::WriteText(errors_, line);
 }
 
 void ConsoleHost::ReportError(const std::string& text) {
@@ -86,10 +86,13 @@ FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& argument,
     const bool standardOutput = standardInput || options.toStandardOutput;
     const std::string path = standardInput ? kStandardInputName : argument;
     host.StartFile(path);
+    const auto target = standardOutput ? std::nullopt : OutputPathFor(path, options.outputFolder);
+    if (target && platform::NamesDevice(*target)) {
+        host.PrintLine(*target + " is a name Windows keeps for a device; no AU file written");
+        return FileOutcome::kFailed;
+    }
     if (options.noClobber && !standardOutput) {
-        const auto target = OutputPathFor(path, options.outputFolder);
-        struct stat info;
-        if (target && lstat(target->c_str(), &info) == 0) {
+        if (target && platform::PathExists(*target)) {
             host.PrintLine("skipped: " + *target + " already exists");
             return FileOutcome::kSkipped;
         }

@@ -1,4 +1,5 @@
-// Removal of temporary files on SIGINT, SIGTERM and SIGHUP; SIGXFSZ ignored.
+// Removal of temporary files on SIGINT, SIGTERM and SIGHUP; SIGXFSZ ignored
+// (the POSIX side).
 // The handler may only make async-signal-safe calls: it reads fixed buffers
 // whose state is a lock-free atomic, unlinks, and re-raises the signal.
 #include "interrupt_cleanup.h"
@@ -89,12 +90,13 @@ void ForgetOnInterrupt(int slot) {
 }
 
 InterruptsHeld::InterruptsHeld() {
+    static_assert(sizeof(sigset_t) <= sizeof saved_);
     const sigset_t held = InterruptSignals();
-    pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    pthread_sigmask(SIG_BLOCK, &held, reinterpret_cast<sigset_t*>(saved_));
 }
 
 InterruptsHeld::~InterruptsHeld() {
-    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    pthread_sigmask(SIG_SETMASK, reinterpret_cast<const sigset_t*>(saved_), nullptr);
 }
 
 }  // namespace platform

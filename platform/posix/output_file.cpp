@@ -1,4 +1,4 @@
-// Buffered, atomically and durably replacing file output.
+// Buffered, atomically and durably replacing file output: the POSIX side.
 #include "output_file.h"
 
 #include <fcntl.h>
@@ -70,11 +70,47 @@ bool TakeOverAttributes(int fd, const struct stat& old) {
 
 }  // namespace
 
-OutputFile::~OutputFile() {
+// The POSIX side: a descriptor for the file and one for its folder.
+class OutputFile::Impl {
+public:
+    ~Impl();
+    bool Create(const std::string& path);
+    bool CreateOnStandardOutput();
+    bool Write(const void* bytes, std::size_t count);
+    bool Commit();
+    void Discard();
+    bool FolderGone() const;
+    std::uint64_t Accepted() const { return accepted_; }
+    bool CanPatch() const { return fd_ >= 0 && (!standardOutput_ || patchable_); }
+    bool Patch(std::uint64_t offset, const void* bytes, std::size_t count);
+
+private:
+    bool Flush();
+    bool OpenTemporary(const std::string& path, bool replacing);
+    void CloseFolder();
+
+    static constexpr std::size_t kBufferSize = 256 * 1024;
+    int fd_ = -1;
+    int folderFd_ = -1;
+    int cleanupSlot_ = -1;  // the temporary file's slot for removal on interruption
+    bool failed_ = false;
+    bool standardOutput_ = false;  // writing to standard output, not to a file of ours
+    bool patchable_ = false;       // standard output that Patch can reach
+    bool syncable_ = false;        // standard output that is a regular file
+    std::uint64_t base_ = 0;       // where standard output stood when we began
+    std::uint64_t accepted_ = 0;   // bytes taken by Write
+    std::uint64_t flushed_ = 0;    // bytes handed to the system
+    std::string targetPath_;
+    std::string temporaryPath_;
+    std::unique_ptr<unsigned char[]> buffer_;
+    std::size_t bufferFill_ = 0;
+};
+
+OutputFile::Impl::~Impl() {
     Discard();
 }
 
-bool OutputFile::Create(const std::string& path) {
+bool OutputFile::Impl::Create(const std::string& path) {
     Discard();
     failed_ = false;
     bufferFill_ = 0;
@@ -106,7 +142,7 @@ bool OutputFile::Create(const std::string& path) {
     return true;
 }
 
-bool OutputFile::CreateOnStandardOutput() {
+bool OutputFile::Impl::CreateOnStandardOutput() {
     Discard();
     failed_ = false;
     bufferFill_ = 0;
@@ -125,14 +161,14 @@ bool OutputFile::CreateOnStandardOutput() {
     return true;
 }
 
-bool OutputFile::FolderGone() const {
+bool OutputFile::Impl::FolderGone() const {
     struct stat info;
     return folderFd_ >= 0 &&
            RetryInterrupted([&] { return Posix().fstat(folderFd_, &info); }) == 0 &&
            info.st_nlink == 0;
 }
 
-bool OutputFile::Patch(std::uint64_t offset, const void* bytes, std::size_t count) {
+bool OutputFile::Impl::Patch(std::uint64_t offset, const void* bytes, std::size_t count) {
     if (!CanPatch() || failed_ || offset + count > accepted_) return false;
     if (offset >= flushed_) {
         std::memcpy(buffer_.get() + (offset - flushed_), bytes, count);
@@ -149,7 +185,7 @@ bool OutputFile::Patch(std::uint64_t offset, const void* bytes, std::size_t coun
     return true;
 }
 
-bool OutputFile::OpenTemporary(const std::string& path, bool replacing) {
+bool OutputFile::Impl::OpenTemporary(const std::string& path, bool replacing) {
     static std::mt19937_64 generator{std::random_device{}()};
     // Created and named for removal in one step: an interruption between
     // the two would leave the file behind.
@@ -173,7 +209,7 @@ bool OutputFile::OpenTemporary(const std::string& path, bool replacing) {
     return false;
 }
 
-bool OutputFile::Flush() {
+bool OutputFile::Impl::Flush() {
     std::size_t done = 0;
     while (done < bufferFill_) {
         ssize_t wrote = RetryInterrupted(
@@ -189,7 +225,7 @@ bool OutputFile::Flush() {
     return true;
 }
 
-bool OutputFile::Write(const void* bytes, std::size_t count) {
+bool OutputFile::Impl::Write(const void* bytes, std::size_t count) {
     if (fd_ < 0 || failed_) return false;
     const auto* in = static_cast<const unsigned char*>(bytes);
     while (count > 0) {
@@ -204,7 +240,7 @@ bool OutputFile::Write(const void* bytes, std::size_t count) {
     return true;
 }
 
-bool OutputFile::Commit() {
+bool OutputFile::Impl::Commit() {
     if (standardOutput_) {
         const bool ok = fd_ >= 0 && !failed_ && Flush() &&
                         (!syncable_ || Synced(RetryInterrupted([&] { return Posix().fdatasync(fd_); })));
@@ -247,7 +283,7 @@ bool OutputFile::Commit() {
     return !failed_;
 }
 
-void OutputFile::Discard() {
+void OutputFile::Impl::Discard() {
     if (standardOutput_) {
         // Standard output stays open for the program, and what reached it
         // cannot be taken back.
@@ -268,9 +304,25 @@ void OutputFile::Discard() {
     CloseFolder();
 }
 
-void OutputFile::CloseFolder() {
+void OutputFile::Impl::CloseFolder() {
     if (folderFd_ >= 0) Posix().close(folderFd_);
     folderFd_ = -1;
+}
+
+// ---- The interface, handed to the POSIX side ---------------------------------
+
+OutputFile::OutputFile() : impl_(std::make_unique<Impl>()) {}
+OutputFile::~OutputFile() = default;
+bool OutputFile::Create(const std::string& path) { return impl_->Create(path); }
+bool OutputFile::CreateOnStandardOutput() { return impl_->CreateOnStandardOutput(); }
+bool OutputFile::Write(const void* bytes, std::size_t count) { return impl_->Write(bytes, count); }
+bool OutputFile::Commit() { return impl_->Commit(); }
+void OutputFile::Discard() { impl_->Discard(); }
+bool OutputFile::FolderGone() const { return impl_->FolderGone(); }
+std::uint64_t OutputFile::Accepted() const { return impl_->Accepted(); }
+bool OutputFile::CanPatch() const { return impl_->CanPatch(); }
+bool OutputFile::Patch(std::uint64_t offset, const void* bytes, std::size_t count) {
+    return impl_->Patch(offset, bytes, count);
 }
 
 }  // namespace platform

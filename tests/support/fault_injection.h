@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix_calls.h"
+#include "platform/posix/posix_calls.h"
 
 namespace kelmoro::test {
 
