@@ -1,0 +1,17 @@
+// Standard streams on Windows. The files the program writes are system
+// handles, never C library descriptors, so a standard stream the program
+// was started without cannot be given to one of them, as it can on POSIX.
+// Standard input is read in binary: a file list (--files-from=-) may hold
+// any byte, and text mode would end it at the first Ctrl+Z.
+#include "standard_streams.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
+namespace platform {
+
+void KeepStandardStreamsOpen() { _setmode(_fileno(stdin), _O_BINARY); }
+
+}  // namespace platform
