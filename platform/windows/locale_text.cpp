@@ -39,14 +39,18 @@ bool WriteToConsole(HANDLE console, std::string_view text) {
     return true;
 }
 
-// UTF-8 in the ANSI code page; a character it lacks becomes "?".
+// UTF-8 in the ANSI code page. A character it lacks becomes "?", never a
+// look-alike: Windows' best fit would show "É" as "E", and "＼" as "\",
+// a name that is not the file's.
 std::string InAnsiCodePage(std::string_view text) {
     const std::wstring wide = Utf8ToWide(text);
     if (wide.empty()) return std::string(text);
     const int size = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    const DWORD flags = WC_NO_BEST_FIT_CHARS;
+    const int length =
+        WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr, nullptr);
     std::string ansi(static_cast<std::size_t>(std::max(length, 0)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), length, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, flags, wide.data(), size, ansi.data(), length, nullptr, nullptr);
     return ansi;
 }
 

@@ -30,6 +30,18 @@ bool HeldOpenByAnother(DWORD error) {
            error == ERROR_USER_MAPPED_FILE;
 }
 
+// Whether another program has `path` open without letting it be deleted,
+// so that it cannot be replaced now. ReplaceFileW would fail all the same,
+// but Wine's leaves a stray file beside the target each time it does.
+bool HeldOpen(const std::wstring& path) {
+    const HANDLE probe =
+        Win32().CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return HeldOpenByAnother(GetLastError());
+    Win32().CloseHandle(probe);
+    return false;
+}
+
 // A hidden name beside the target that no other writer will pick; the
 // name is cut to keep within the 255 characters a file name may have.
 std::wstring TemporaryNameFor(const std::wstring& path, std::uint64_t salt) {
@@ -141,8 +153,14 @@ bool OutputFile::Impl::CreateOnStandardOutput() {
     file_ = output;
     syncable_ = GetFileType(output) == FILE_TYPE_DISK;
     LARGE_INTEGER start{};
-    patchable_ = syncable_ && SetFilePointerEx(output, LARGE_INTEGER{}, &start, FILE_CURRENT);
-    base_ = patchable_ ? static_cast<std::uint64_t>(start.QuadPart) : 0;
+    LARGE_INTEGER size{};
+    const bool placed = syncable_ && SetFilePointerEx(output, LARGE_INTEGER{}, &start, FILE_CURRENT) &&
+                        GetFileSizeEx(output, &size);
+    // A write at an offset appends instead on a stream opened for appending,
+    // which Windows, and Wine, report like any other: one that stands before
+    // the end of its file (Wine's ">>") gets its header counted ahead.
+    patchable_ = placed && start.QuadPart == size.QuadPart;
+    base_ = placed ? static_cast<std::uint64_t>(start.QuadPart) : 0;
     return true;
 }
 
@@ -154,10 +172,15 @@ bool OutputFile::Impl::WriteAt(std::uint64_t offset, const void* bytes, std::siz
     const bool written = Win32().WriteFile(file_, bytes, static_cast<DWORD>(count), &wrote, &at) &&
                          wrote == count;
     // A write at an offset moves the file pointer; the next bytes go on
-    // where the others ended.
+    // where the others ended. On a stream that appends all the same (an
+    // empty file opened for appending under Wine), the bytes landed at the
+    // end: they are cut off, and the patch has failed.
     LARGE_INTEGER end;
     end.QuadPart = static_cast<LONGLONG>(base_ + flushed_);
-    return SetFilePointerEx(file_, end, nullptr, FILE_BEGIN) && written;
+    LARGE_INTEGER size{};
+    const bool appended = GetFileSizeEx(file_, &size) && size.QuadPart > end.QuadPart;
+    if (appended && SetFilePointerEx(file_, end, nullptr, FILE_BEGIN)) SetEndOfFile(file_);
+    return SetFilePointerEx(file_, end, nullptr, FILE_BEGIN) && written && !appended;
 }
 
 bool OutputFile::Impl::Patch(std::uint64_t offset, const void* bytes, std::size_t count) {
@@ -214,7 +237,10 @@ bool OutputFile::Impl::PutInPlace() {
         {
             InterruptsHeld held;
             BOOL done;
-            if (replacing_) {
+            if (replacing_ && HeldOpen(targetPath_)) {
+                done = FALSE;
+                SetLastError(ERROR_SHARING_VIOLATION);
+            } else if (replacing_) {
                 // Keeps the replaced file's attributes and security.
                 done = Win32().ReplaceFileW(targetPath_.c_str(), temporaryPath_.c_str(), nullptr,
                                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
