@@ -2,6 +2,8 @@
 // the output beside the input, and two jobs in a row.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "engine/convert_job.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
@@ -96,7 +98,7 @@ TEST(ConvertJobTest, ASecondJobSeesNothingOfTheFirst) {
 
 TEST(ConvertJobTest, FolderNamesKeepTheirCaseAndTheirWav) {
     TempDir dir;
-    ASSERT_EQ(mkdir((dir / "A.wav.d").c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(dir / "A.wav.d"));
     WriteFile(dir / "A.wav.d/Song.WAV", kShortWav);
     RecordingHost host;
     ASSERT_TRUE(RunJob(dir / "A.wav.d/Song.WAV", host));

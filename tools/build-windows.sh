@@ -5,16 +5,19 @@
 # version and cached under ~/.cache/kelmoro/windows/NAME-VERSION-RECIPE/, so
 # that a second run skips them.
 #
-# usage: tools/build-windows.sh [--tests]
+# usage: tools/build-windows.sh [--tests] [-DNAME=VALUE]...
 #   --tests  also builds the test programs (tools/run-windows-tests.sh)
+#   -D...    passed on to CMake
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=build/windows
 tests=OFF
+settings=()
 for argument in "$@"; do
   case "$argument" in
     --tests) tests=ON ;;
+    -D*) settings+=("$argument") ;;
     *) echo "build-windows.sh: unknown argument '$argument'" >&2; exit 2 ;;
   esac
 done
@@ -97,7 +100,8 @@ build_dependency libsoxr 0.1.3-4 recipe_libsoxr
 
 deps=$(IFS=';'; echo "${dependency_prefixes[*]}")
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-  -DKELMORO_WINDOWS_DEPS="$deps" -DKELMORO_BUILD_APP=OFF -DKELMORO_BUILD_TESTS="$tests" >/dev/null
+  -DKELMORO_WINDOWS_DEPS="$deps" -DKELMORO_BUILD_APP=OFF -DKELMORO_BUILD_TESTS="$tests" \
+  "${settings[@]}" >/dev/null
 cmake --build "$build"
 
 # Static: every DLL the program names must be one that Windows itself has.

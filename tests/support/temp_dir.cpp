@@ -1,18 +1,30 @@
 // Temporary folders for tests.
 #include "support/temp_dir.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 
 namespace kelmoro::test {
+namespace {
+
+// Paths are UTF-8 for the program on every system.
+std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelmoro-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    static std::mt19937_64 generator{std::random_device{}()};
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const std::filesystem::path candidate = folder / ("kelmoro-test-" + std::to_string(generator()));
+        if (std::filesystem::create_directory(candidate)) path_ = Utf8(candidate);
+    }
+    if (path_.empty()) throw std::runtime_error("no temporary folder could be made");
 }
 
 TempDir::~TempDir() {
@@ -25,7 +37,7 @@ TempDir::~TempDir() {
 std::vector<std::string> TempDir::List() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-        names.push_back(entry.path().filename().string());
+        names.push_back(Utf8(entry.path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;

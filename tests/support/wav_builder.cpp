@@ -1,11 +1,11 @@
 // WAV files for tests, and small file helpers.
 #include "support/wav_builder.h"
 
-#include <sys/stat.h>
-
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+
+#include "platform/file_queries.h"
 
 namespace kelmoro::test {
 
@@ -93,9 +93,6 @@ Bytes ReadFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool FileExists(const std::string& path) {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0;
-}
+bool FileExists(const std::string& path) { return platform::PathExists(path); }
 
 }  // namespace kelmoro::test
