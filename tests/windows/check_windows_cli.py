@@ -12,6 +12,7 @@ Exits 0 when every case holds, 1 otherwise, 77 when sox or ffmpeg is missing.
 
 import glob
 import os
+import pty
 import shutil
 import signal
 import subprocess
@@ -35,18 +36,35 @@ class Run:
         self.status, self.out, self.err = status, out, err
 
 
-def windows(args, folder, stdin=None, stop_when=None):
-    """kelmoro-cli.exe; with stop_when, Ctrl+C as soon as that glob matches."""
+def windows(args, folder, stdin=None, stop_when=None, console=False):
+    """kelmoro-cli.exe; with stop_when, Ctrl+C as soon as that glob matches;
+    with console, its standard output a terminal, which Wine makes a console
+    that shows text on the terminal in UTF-8."""
+    leader, follower = pty.openpty() if console else (None, subprocess.PIPE)
     process = subprocess.Popen([WINE, EXE] + args, cwd=folder, env=WINE_ENV,
-                               stdin=stdin or subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stdin=stdin or subprocess.DEVNULL, stdout=follower,
                                stderr=subprocess.PIPE,
                                preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
     if stop_when:
         while not glob.glob(os.path.join(folder, stop_when)) and process.poll() is None:
             time.sleep(0.002)
         process.send_signal(signal.SIGINT)
-    out, err = process.communicate(timeout=300)
-    return Run(process.returncode, out, err)
+    if not console:
+        out, err = process.communicate(timeout=300)
+        return Run(process.returncode, out, err)
+    os.close(follower)
+    shown = b""
+    while chunk := read_or_end(leader):
+        shown += chunk
+    os.close(leader)
+    return Run(process.wait(timeout=300), shown, process.stderr.read())
+
+
+def read_or_end(terminal):
+    try:
+        return os.read(terminal, 4096)
+    except OSError:  # the terminal's other end has closed
+        return b""
 
 
 def linux(args, folder, stdin=None):
@@ -119,14 +137,14 @@ def compare(name, args, folder, linux_args=None, stdin=None, within_a_step=False
     return problems, len(files)
 
 
-def expect(run, status, folder, files, err=b""):
-    """A case only Windows has: its status, a line of its stderr, and every
-    AU (or temporary) file there is afterwards, with its bytes."""
+def expect(run, status, folder, files, err=b"", out=b""):
+    """A case only Windows has: its status, a line of its stderr or stdout,
+    and every AU (or temporary) file there is afterwards, with its bytes."""
     problems = []
     if run.status != status:
         problems.append("status %d, expected %d" % (run.status, status))
-    if err not in run.err:
-        problems.append("stderr %r lacks %r" % (run.err[:300], err))
+    if err not in run.err or out not in run.out:
+        problems.append("stderr %r, stdout %r: no %r" % (run.err[:300], run.out[:300], err or out))
     found = take_outputs(folder)
     if found != files:
         problems.append("files %s, expected %s" % (sorted(found), sorted(files)))
@@ -153,6 +171,9 @@ def windows_cases(folder, plain):
     shutil.copy(os.path.join(folder, "long.wav"), os.path.join(folder, "long2.wav"))
     old = {"long.au": b"old AU\n", "long2.au": b"old AU 2\n", "names/upper.au": b"old AU\n"}
     cases = [
+        ("a console shows names outside code page 932", lambda: expect(
+            windows(["한국어.WAV"], folder, console=True), 0, folder, {"한국어.au": plain},
+            out="한국어.WAV  AUファイルに変換成功".encode())),
         ("backslashes", lambda: expect(windows(["names\\Upper.WAV"], folder), 0, folder,
                                        {"names/upper.au": plain})),
         ("drive letter", lambda: expect(windows([z_path], folder), 0, folder,
