@@ -12,11 +12,11 @@
 #include "console/console_output.h"
 #include "input_list.h"
 #include "options.h"
-#include "worker_pool.h"
 #include "platform/code_page.h"
 #include "platform/console_text.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/standard_streams.h"
+#include "worker_pool.h"
 
 namespace {
 

@@ -49,8 +49,8 @@ const char kUsage[] =
     "2 on a usage error; ended by a signal: 128 + its number.\n";
 
 int UsageError(const std::string& text) {
-    platform::WriteText(stderr, "kelmoro-cli: " + text +
-                                    "\nTry 'kelmoro-cli --help' for more information.\n");
+    platform::WriteText(
+        stderr, "kelmoro-cli: " + text + "\nTry 'kelmoro-cli --help' for more information.\n");
     return kExitUsage;
 }
 

@@ -29,6 +29,7 @@ enum class TextEncoding {
 // Writes `text` on `stream` (a standard stream, or a stream of the
 // program's own, which gets the bytes as they are) and flushes it; false
 // when that failed, with errno saying why.
-bool WriteText(std::FILE* stream, std::string_view text, TextEncoding encoding = TextEncoding::kShown);
+bool WriteText(std::FILE* stream, std::string_view text,
+               TextEncoding encoding = TextEncoding::kShown);
 
 }  // namespace platform

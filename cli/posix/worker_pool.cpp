@@ -65,7 +65,8 @@ struct Worker {
 }  // namespace
 
 struct WorkerPool::System {
-    System(const RunSettings& runSettings, std::size_t size) : settings(runSettings), workers(size) {}
+    System(const RunSettings& runSettings, std::size_t size)
+        : settings(runSettings), workers(size) {}
 
     const RunSettings& settings;
     std::vector<Worker> workers;
@@ -139,11 +140,17 @@ WorkerPool::WorkerPool(const RunSettings& settings, std::size_t size)
     for (int signal : kForwardedSignals) sigaction(signal, &note, nullptr);
 }
 
-WorkerPool::~WorkerPool() { Finish(); }
+WorkerPool::~WorkerPool() {
+    Finish();
+}
 
-std::size_t WorkerPool::Size() const { return system_->workers.size(); }
+std::size_t WorkerPool::Size() const {
+    return system_->workers.size();
+}
 
-bool WorkerPool::Running(std::size_t worker) const { return system_->workers[worker].pid > 0; }
+bool WorkerPool::Running(std::size_t worker) const {
+    return system_->workers[worker].pid > 0;
+}
 
 // Forks a worker. Signals are blocked around the fork; the worker gets back
 // the handlers the program had before the pool took them over (so a file
@@ -233,7 +240,9 @@ std::pair<std::size_t, std::optional<WorkerAnswer>> WorkerPool::WaitForAnswer(
     return {busy[at], std::nullopt};
 }
 
-void WorkerPool::BeginBlockingRead() { sigprocmask(SIG_SETMASK, &system_->unblocked, nullptr); }
+void WorkerPool::BeginBlockingRead() {
+    sigprocmask(SIG_SETMASK, &system_->unblocked, nullptr);
+}
 
 void WorkerPool::EndBlockingRead() {
     sigprocmask(SIG_BLOCK, &system_->forwarded, nullptr);

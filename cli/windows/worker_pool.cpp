@@ -5,6 +5,8 @@
 // process of the console, and Wine only the one it is sent to) makes the
 // run set an event that every worker waits on: each removes its temporary
 // file and ends, and the run then ends as Ctrl+C ends a program.
+#include "worker_pool.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -18,7 +20,6 @@
 
 #include "platform/windows/interrupt_end.h"
 #include "platform/windows/wide_path.h"
-#include "worker_pool.h"
 
 namespace kelmoro {
 namespace {
@@ -79,7 +80,8 @@ struct Arrival {
 std::wstring ProgramPath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
             return path;
@@ -207,9 +209,13 @@ WorkerPool::WorkerPool(const RunSettings& settings, std::size_t size)
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
-WorkerPool::~WorkerPool() { Finish(); }
+WorkerPool::~WorkerPool() {
+    Finish();
+}
 
-std::size_t WorkerPool::Size() const { return system_->workers.size(); }
+std::size_t WorkerPool::Size() const {
+    return system_->workers.size();
+}
 
 bool WorkerPool::Running(std::size_t worker) const {
     return system_->workers[worker].process != nullptr;
@@ -229,10 +235,13 @@ bool WorkerPool::Start(std::size_t index) {
     // The run's ends stay with the run.
     SetHandleInformation(taskWrite, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(resultRead, HANDLE_FLAG_INHERIT, 0);
-    auto number = [](HANDLE handle) { return std::to_wstring(reinterpret_cast<std::uintptr_t>(handle)); };
+    auto number = [](HANDLE handle) {
+        return std::to_wstring(reinterpret_cast<std::uintptr_t>(handle));
+    };
     const std::wstring program = ProgramPath();
     std::wstring commandLine = L"\"" + program + L"\" " + platform::Utf8ToWide(kWorkerOption) +
-                               number(taskRead) + L"," + number(resultWrite) + L"," + number(s.stop);
+                               number(taskRead) + L"," + number(resultWrite) + L"," +
+                               number(s.stop);
     // The worker writes to the run's standard output itself with -c, as a
     // forked one would.
     STARTUPINFOW startup{};
@@ -245,8 +254,8 @@ bool WorkerPool::Start(std::size_t index) {
     // Suspended until it is in the job, so that it never runs outside it.
     const bool created = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                         CREATE_SUSPENDED, nullptr, nullptr, &startup, &started);
-    for (HANDLE handle : {taskRead, resultWrite, startup.hStdInput, startup.hStdOutput,
-                          startup.hStdError}) {
+    for (HANDLE handle :
+         {taskRead, resultWrite, startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
         if (handle != nullptr) CloseHandle(handle);
     }
     if (!created) {
@@ -285,9 +294,10 @@ std::pair<std::size_t, std::optional<WorkerAnswer>> WorkerPool::WaitForAnswer(
     std::unique_lock lock(s.mutex);
     for (;;) {
         if (s.interrupted) s.EndByInterruption();
-        const auto found = std::find_if(s.arrivals.begin(), s.arrivals.end(), [&](const Arrival& a) {
-            return std::find(busy.begin(), busy.end(), a.worker) != busy.end();
-        });
+        const auto found =
+            std::find_if(s.arrivals.begin(), s.arrivals.end(), [&](const Arrival& a) {
+                return std::find(busy.begin(), busy.end(), a.worker) != busy.end();
+            });
         if (found != s.arrivals.end()) {
             Arrival arrival = std::move(*found);
             s.arrivals.erase(found);

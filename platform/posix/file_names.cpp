@@ -13,16 +13,22 @@
 
 namespace platform {
 
-bool IsFolderSeparator(char c) { return c == '/'; }
+bool IsFolderSeparator(char c) {
+    return c == '/';
+}
 
-std::size_t RootLength(std::string_view) { return 0; }
+std::size_t RootLength(std::string_view) {
+    return 0;
+}
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
     const bool endsInSeparator = !folder.empty() && folder.back() == '/';
     return folder + (endsInSeparator ? "" : "/") + name;
 }
 
-bool NamesDevice(std::string_view) { return false; }
+bool NamesDevice(std::string_view) {
+    return false;
+}
 
 bool PathExists(const std::string& path) {
     struct stat info;
@@ -42,15 +48,20 @@ FolderCheck CheckFolder(const std::string& path, std::string& error) {
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
     struct stat info;
     if (stat(path.c_str(), &info) != 0) return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino)};
 }
 
-std::FILE* OpenList(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
+std::FILE* OpenList(const std::string& path) {
+    return std::fopen(path.c_str(), "rb");
+}
 
 long long ReadEntry(char** line, std::size_t* capacity, int delimiter, std::FILE* stream) {
     return getdelim(line, capacity, delimiter, stream);
 }
 
-std::string NameFromEntry(std::string entry) { return entry; }
+std::string NameFromEntry(std::string entry) {
+    return entry;
+}
 
 }  // namespace platform

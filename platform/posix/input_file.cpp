@@ -11,8 +11,12 @@
 namespace platform {
 namespace {
 
-std::intptr_t AsHandle(int fd) { return fd; }
-int AsFd(std::intptr_t handle) { return static_cast<int>(handle); }
+std::intptr_t AsHandle(int fd) {
+    return fd;
+}
+int AsFd(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
 
 }  // namespace
 
@@ -53,6 +57,8 @@ bool InputFile::SeekTo(Handle handle, std::uint64_t offset) {
     return Posix().lseek(AsFd(handle), static_cast<off_t>(offset), SEEK_SET) >= 0;
 }
 
-void InputFile::CloseSystem(Handle handle) { Posix().close(AsFd(handle)); }
+void InputFile::CloseSystem(Handle handle) {
+    Posix().close(AsFd(handle));
+}
 
 }  // namespace platform

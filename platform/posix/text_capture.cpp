@@ -20,11 +20,17 @@ struct TextCapture::State {
     }
 };
 
-TextCapture::TextCapture() : state_(std::make_unique<State>()) { state_->Open(); }
+TextCapture::TextCapture() : state_(std::make_unique<State>()) {
+    state_->Open();
+}
 
-TextCapture::~TextCapture() { state_->Close(); }
+TextCapture::~TextCapture() {
+    state_->Close();
+}
 
-std::FILE* TextCapture::Stream() { return state_->stream; }
+std::FILE* TextCapture::Stream() {
+    return state_->stream;
+}
 
 std::string TextCapture::Take() {
     if (state_->stream == nullptr) return std::string();

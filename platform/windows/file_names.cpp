@@ -17,7 +17,9 @@
 namespace platform {
 namespace {
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool IsDrive(std::string_view path) {
     return path.size() >= 2 && path[1] == ':' && AsciiUpper(path[0]) >= 'A' &&
@@ -40,9 +42,13 @@ bool IsMissing(DWORD error) {
 
 }  // namespace
 
-bool IsFolderSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsFolderSeparator(char c) {
+    return c == '/' || c == '\\';
+}
 
-std::size_t RootLength(std::string_view path) { return IsDrive(path) ? 2 : 0; }
+std::size_t RootLength(std::string_view path) {
+    return IsDrive(path) ? 2 : 0;
+}
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
@@ -63,8 +69,8 @@ bool NamesDevice(std::string_view path) {
     while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
     std::string upper;
     for (char c : base) upper += AsciiUpper(c);
-    static constexpr std::array<std::string_view, 6> kDevices = {"CON",    "PRN",    "AUX",
-                                                                  "NUL",    "CONIN$", "CONOUT$"};
+    static constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN",    "AUX",
+                                                                 "NUL", "CONIN$", "CONOUT$"};
     for (std::string_view device : kDevices) {
         if (upper == device) return true;
     }
@@ -98,15 +104,17 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
     if (name.empty()) return std::nullopt;
     // No access asked: only the file's information is read. Backup
     // semantics lets a folder be opened.
-    HANDLE file = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file =
+        CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION information;
     const bool known = GetFileInformationByHandle(file, &information) != 0;
     CloseHandle(file);
     if (!known) return std::nullopt;
-    return FileIdentity{information.dwVolumeSerialNumber,
-                        std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
+    return FileIdentity{
+        information.dwVolumeSerialNumber,
+        std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
 }
 
 std::FILE* OpenList(const std::string& path) {

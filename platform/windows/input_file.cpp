@@ -12,8 +12,12 @@
 namespace platform {
 namespace {
 
-std::intptr_t AsHandle(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle); }
-HANDLE AsSystem(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+std::intptr_t AsHandle(HANDLE handle) {
+    return reinterpret_cast<std::intptr_t>(handle);
+}
+HANDLE AsSystem(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 }  // namespace
 
@@ -64,6 +68,8 @@ bool InputFile::SeekTo(Handle handle, std::uint64_t offset) {
     return SetFilePointerEx(AsSystem(handle), to, nullptr, FILE_BEGIN) != 0;
 }
 
-void InputFile::CloseSystem(Handle handle) { Win32().CloseHandle(AsSystem(handle)); }
+void InputFile::CloseSystem(Handle handle) {
+    Win32().CloseHandle(AsSystem(handle));
+}
 
 }  // namespace platform

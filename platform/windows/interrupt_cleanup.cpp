@@ -85,8 +85,12 @@ void EndAsInterrupted() {
     for (;;) Sleep(INFINITE);
 }
 
-InterruptsHeld::InterruptsHeld() : saved_{} { EnterCriticalSection(&Lock()); }
+InterruptsHeld::InterruptsHeld() : saved_{} {
+    EnterCriticalSection(&Lock());
+}
 
-InterruptsHeld::~InterruptsHeld() { LeaveCriticalSection(&Lock()); }
+InterruptsHeld::~InterruptsHeld() {
+    LeaveCriticalSection(&Lock());
+}
 
 }  // namespace platform

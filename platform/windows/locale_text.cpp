@@ -3,9 +3,8 @@
 // WriteConsoleW to a console, the ANSI code page (or UTF-8 when asked) to a
 // file or a pipe.
 #include <io.h>
-#include <windows.h>
-
 #include <shellapi.h>  // after windows.h, which it needs
+#include <windows.h>
 
 #include <cerrno>
 
@@ -56,9 +55,13 @@ std::string InAnsiCodePage(std::string_view text) {
 
 }  // namespace
 
-void SelectCodePageFromLocale() { SetCodePage(CodePage::kUtf8); }
+void SelectCodePageFromLocale() {
+    SetCodePage(CodePage::kUtf8);
+}
 
-std::string Utf8ToLocaleText(std::string_view text) { return std::string(text); }
+std::string Utf8ToLocaleText(std::string_view text) {
+    return std::string(text);
+}
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     int count = 0;
@@ -70,7 +73,9 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return arguments;
 }
 
-bool IsTerminal(std::FILE* stream) { return IsConsole(SystemHandleOf(stream)); }
+bool IsTerminal(std::FILE* stream) {
+    return IsConsole(SystemHandleOf(stream));
+}
 
 bool WriteText(std::FILE* stream, std::string_view text, TextEncoding encoding) {
     const int fd = _fileno(stream);
@@ -84,7 +89,8 @@ bool WriteText(std::FILE* stream, std::string_view text, TextEncoding encoding) 
         converted = InAnsiCodePage(text);
         text = converted;
     }
-    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() &&
+           std::fflush(stream) == 0;
 }
 
 }  // namespace platform

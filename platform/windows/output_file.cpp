@@ -3,6 +3,8 @@
 // deletion, so that the console control handler can remove it while it is
 // open; FlushFileBuffers puts its bytes on the disk before ReplaceFileW (a
 // file that is there) or MoveFileExW (a new one) gives it the target's name.
+#include "output_file.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include <random>
 
 #include "interrupt_cleanup.h"
-#include "output_file.h"
 #include "paths.h"
 #include "wide_path.h"
 #include "win32_calls.h"
@@ -34,9 +35,9 @@ bool HeldOpenByAnother(DWORD error) {
 // so that it cannot be replaced now. ReplaceFileW would fail all the same,
 // but Wine's leaves a stray file beside the target each time it does.
 bool HeldOpen(const std::wstring& path) {
-    const HANDLE probe =
-        Win32().CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE probe = Win32().CreateFileW(
+        path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (probe == INVALID_HANDLE_VALUE) return HeldOpenByAnother(GetLastError());
     Win32().CloseHandle(probe);
     return false;
@@ -154,7 +155,8 @@ bool OutputFile::Impl::CreateOnStandardOutput() {
     syncable_ = GetFileType(output) == FILE_TYPE_DISK;
     LARGE_INTEGER start{};
     LARGE_INTEGER size{};
-    const bool placed = syncable_ && SetFilePointerEx(output, LARGE_INTEGER{}, &start, FILE_CURRENT) &&
+    const bool placed = syncable_ &&
+                        SetFilePointerEx(output, LARGE_INTEGER{}, &start, FILE_CURRENT) &&
                         GetFileSizeEx(output, &size);
     // A write at an offset appends instead on a stream opened for appending,
     // which Windows, and Wine, report like any other: one that stands before
@@ -169,8 +171,8 @@ bool OutputFile::Impl::WriteAt(std::uint64_t offset, const void* bytes, std::siz
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD wrote = 0;
-    const bool written = Win32().WriteFile(file_, bytes, static_cast<DWORD>(count), &wrote, &at) &&
-                         wrote == count;
+    const bool written =
+        Win32().WriteFile(file_, bytes, static_cast<DWORD>(count), &wrote, &at) && wrote == count;
     // A write at an offset moves the file pointer; the next bytes go on
     // where the others ended. On a stream that appends all the same (an
     // empty file opened for appending under Wine), the bytes landed at the
@@ -258,7 +260,8 @@ bool OutputFile::Impl::PutInPlace() {
         }
         // The target went away meanwhile, or ReplaceFileW removed it and
         // could not move ours in: the new file goes in as a new one.
-        if (replacing_ && (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT)) {
+        if (replacing_ &&
+            (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT)) {
             replacing_ = false;
             continue;
         }
@@ -329,14 +332,30 @@ void OutputFile::Impl::Discard() {
 
 OutputFile::OutputFile() : impl_(std::make_unique<Impl>()) {}
 OutputFile::~OutputFile() = default;
-bool OutputFile::Create(const std::string& path) { return impl_->Create(path); }
-bool OutputFile::CreateOnStandardOutput() { return impl_->CreateOnStandardOutput(); }
-bool OutputFile::Write(const void* bytes, std::size_t count) { return impl_->Write(bytes, count); }
-bool OutputFile::Commit() { return impl_->Commit(); }
-void OutputFile::Discard() { impl_->Discard(); }
-bool OutputFile::FolderGone() const { return impl_->FolderGone(); }
-std::uint64_t OutputFile::Accepted() const { return impl_->Accepted(); }
-bool OutputFile::CanPatch() const { return impl_->CanPatch(); }
+bool OutputFile::Create(const std::string& path) {
+    return impl_->Create(path);
+}
+bool OutputFile::CreateOnStandardOutput() {
+    return impl_->CreateOnStandardOutput();
+}
+bool OutputFile::Write(const void* bytes, std::size_t count) {
+    return impl_->Write(bytes, count);
+}
+bool OutputFile::Commit() {
+    return impl_->Commit();
+}
+void OutputFile::Discard() {
+    impl_->Discard();
+}
+bool OutputFile::FolderGone() const {
+    return impl_->FolderGone();
+}
+std::uint64_t OutputFile::Accepted() const {
+    return impl_->Accepted();
+}
+bool OutputFile::CanPatch() const {
+    return impl_->CanPatch();
+}
 bool OutputFile::Patch(std::uint64_t offset, const void* bytes, std::size_t count) {
     return impl_->Patch(offset, bytes, count);
 }

@@ -12,6 +12,8 @@
 
 namespace platform {
 
-void KeepStandardStreamsOpen() { _setmode(_fileno(stdin), _O_BINARY); }
+void KeepStandardStreamsOpen() {
+    _setmode(_fileno(stdin), _O_BINARY);
+}
 
 }  // namespace platform

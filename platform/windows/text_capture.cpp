@@ -18,9 +18,9 @@ TextCapture::TextCapture() : state_(std::make_unique<State>()) {
     if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"kel", 0, name) == 0) {
         return;
     }
-    HANDLE file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                              nullptr);
+    HANDLE file =
+        CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DeleteFileW(name);
         return;
@@ -38,7 +38,9 @@ TextCapture::~TextCapture() {
     if (state_->stream != nullptr) std::fclose(state_->stream);
 }
 
-std::FILE* TextCapture::Stream() { return state_->stream; }
+std::FILE* TextCapture::Stream() {
+    return state_->stream;
+}
 
 std::string TextCapture::Take() {
     std::FILE* stream = state_->stream;

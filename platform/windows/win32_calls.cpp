@@ -16,7 +16,9 @@ Win32Calls RealWin32Calls() {
                       ::CloseHandle, ::ReplaceFileW, ::MoveFileExW, ::DeleteFileW};
 }
 
-const Win32Calls& Win32() { return Current(); }
+const Win32Calls& Win32() {
+    return Current();
+}
 
 Win32Calls SetWin32CallsForTesting(const Win32Calls& calls) {
     Win32Calls previous = Current();

@@ -8,17 +8,17 @@
 namespace platform {
 
 struct Win32Calls {
-    HANDLE(WINAPI* CreateFileW)(LPCWSTR path, DWORD access, DWORD share,
-                                LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
-                                HANDLE model);
-    BOOL(WINAPI* ReadFile)(HANDLE file, LPVOID buffer, DWORD count, LPDWORD done,
-                           LPOVERLAPPED overlapped);
-    BOOL(WINAPI* WriteFile)(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD done,
-                            LPOVERLAPPED overlapped);
+    HANDLE(WINAPI* CreateFileW)
+    (LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+     DWORD flags, HANDLE model);
+    BOOL(WINAPI* ReadFile)
+    (HANDLE file, LPVOID buffer, DWORD count, LPDWORD done, LPOVERLAPPED overlapped);
+    BOOL(WINAPI* WriteFile)
+    (HANDLE file, LPCVOID buffer, DWORD count, LPDWORD done, LPOVERLAPPED overlapped);
     BOOL(WINAPI* FlushFileBuffers)(HANDLE file);
     BOOL(WINAPI* CloseHandle)(HANDLE handle);
-    BOOL(WINAPI* ReplaceFileW)(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags,
-                               LPVOID, LPVOID);
+    BOOL(WINAPI* ReplaceFileW)
+    (LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID, LPVOID);
     BOOL(WINAPI* MoveFileExW)(LPCWSTR from, LPCWSTR to, DWORD flags);
     BOOL(WINAPI* DeleteFileW)(LPCWSTR path);
 };

@@ -21,7 +21,8 @@ TempDir::TempDir() {
     static std::mt19937_64 generator{std::random_device{}()};
     const std::filesystem::path folder = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-        const std::filesystem::path candidate = folder / ("kelmoro-test-" + std::to_string(generator()));
+        const std::filesystem::path candidate =
+            folder / ("kelmoro-test-" + std::to_string(generator()));
         if (std::filesystem::create_directory(candidate)) path_ = Utf8(candidate);
     }
     if (path_.empty()) throw std::runtime_error("no temporary folder could be made");

@@ -93,6 +93,8 @@ Bytes ReadFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool FileExists(const std::string& path) { return platform::PathExists(path); }
+bool FileExists(const std::string& path) {
+    return platform::PathExists(path);
+}
 
 }  // namespace kelmoro::test

@@ -31,7 +31,8 @@ HANDLE WINAPI FaultyCreateFile(LPCWSTR path, DWORD access, DWORD share,
         SetLastError(ERROR_WRITE_PROTECT);
         return INVALID_HANDLE_VALUE;
     }
-    const HANDLE file = g_real.CreateFileW(path, access, share, security, disposition, flags, model);
+    const HANDLE file =
+        g_real.CreateFileW(path, access, share, security, disposition, flags, model);
     if (file != INVALID_HANDLE_VALUE && creates) {
         g_temporaries.insert(file);
         Record("open(temp)");
@@ -109,8 +110,12 @@ ScopedFaults::ScopedFaults(const Faults& faults) {
     g_previous = platform::SetWin32CallsForTesting(calls);
 }
 
-ScopedFaults::~ScopedFaults() { platform::SetWin32CallsForTesting(g_previous); }
+ScopedFaults::~ScopedFaults() {
+    platform::SetWin32CallsForTesting(g_previous);
+}
 
-std::vector<std::string> ScopedFaults::OutputCalls() const { return g_calls; }
+std::vector<std::string> ScopedFaults::OutputCalls() const {
+    return g_calls;
+}
 
 }  // namespace kelmoro::test
