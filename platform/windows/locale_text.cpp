@@ -3,8 +3,10 @@
 // WriteConsoleW to a console, the ANSI code page (or UTF-8 when asked) to a
 // file or a pipe.
 #include <io.h>
-#include <shellapi.h>  // after windows.h, which it needs
 #include <windows.h>
+// clang-format off: shellapi.h needs windows.h before it.
+#include <shellapi.h>
+// clang-format on
 
 #include <cerrno>
 
