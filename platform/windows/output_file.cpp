@@ -31,18 +31,6 @@ bool HeldOpenByAnother(DWORD error) {
            error == ERROR_USER_MAPPED_FILE;
 }
 
-// Whether another program has `path` open without letting it be deleted,
-// so that it cannot be replaced now. ReplaceFileW would fail all the same,
-// but Wine's leaves a stray file beside the target each time it does.
-bool HeldOpen(const std::wstring& path) {
-    const HANDLE probe = Win32().CreateFileW(
-        path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) return HeldOpenByAnother(GetLastError());
-    Win32().CloseHandle(probe);
-    return false;
-}
-
 // A hidden name beside the target that no other writer will pick; the
 // name is cut to keep within the 255 characters a file name may have.
 std::wstring TemporaryNameFor(const std::wstring& path, std::uint64_t salt) {
@@ -82,6 +70,8 @@ private:
     bool WriteAt(std::uint64_t offset, const void* bytes, std::size_t count);
     bool OpenTemporary();
     bool PutInPlace();
+    DWORD Replace();
+    DWORD MoveIn();
     void Reset();
 
     static constexpr std::size_t kBufferSize = 256 * 1024;
@@ -238,36 +228,49 @@ bool OutputFile::Impl::PutInPlace() {
         DWORD error;
         {
             InterruptsHeld held;
-            BOOL done;
-            if (replacing_ && HeldOpen(targetPath_)) {
-                done = FALSE;
-                SetLastError(ERROR_SHARING_VIOLATION);
-            } else if (replacing_) {
-                // Keeps the replaced file's attributes and security.
-                done = Win32().ReplaceFileW(targetPath_.c_str(), temporaryPath_.c_str(), nullptr,
-                                            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-            } else {
-                done = Win32().MoveFileExW(temporaryPath_.c_str(), targetPath_.c_str(),
-                                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-            }
-            error = done ? ERROR_SUCCESS : GetLastError();
-            if (done) {
+            error = replacing_ ? Replace() : MoveIn();
+            if (error == ERROR_SUCCESS) {
                 ForgetOnInterrupt(cleanupSlot_);
                 cleanupSlot_ = -1;
                 temporaryPath_.clear();
                 return true;
             }
         }
-        // The target went away meanwhile, or ReplaceFileW removed it and
-        // could not move ours in: the new file goes in as a new one.
-        if (replacing_ &&
-            (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT)) {
+        // The target went away meanwhile: the new file goes in as a new one.
+        if (replacing_ && error == ERROR_FILE_NOT_FOUND) {
             replacing_ = false;
             continue;
         }
         if (!HeldOpenByAnother(error) || attempt >= kPutInPlaceAttempts) return false;
         Sleep(kPutInPlacePauseMs);
     }
+}
+
+DWORD OutputFile::Impl::MoveIn() {
+    const BOOL moved = Win32().MoveFileExW(temporaryPath_.c_str(), targetPath_.c_str(),
+                                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return moved ? ERROR_SUCCESS : GetLastError();
+}
+
+// ReplaceFileW keeps the replaced file's attributes and security. The old
+// file goes to a hidden name of ours on the way, so that every failure
+// leaves a known state: Windows then says where the old file is, and Wine,
+// which without one moves the old file to a name of its own making, leaves
+// nothing behind (and overruns its buffers for a path of over 260
+// characters).
+DWORD OutputFile::Impl::Replace() {
+    const std::wstring old = temporaryPath_ + L".old";
+    if (Win32().ReplaceFileW(targetPath_.c_str(), temporaryPath_.c_str(), old.c_str(),
+                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        Win32().DeleteFileW(old.c_str());
+        return ERROR_SUCCESS;
+    }
+    const DWORD error = GetLastError();
+    // The old file has its new name and ours could not follow: it goes back.
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        Win32().MoveFileExW(old.c_str(), targetPath_.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    return error;
 }
 
 bool OutputFile::Impl::Commit() {
