@@ -69,14 +69,8 @@ int main(int argc, char** argv) {
         haveDisplay = wxEntryStart(toolkitArgc, toolkitArgv);
     }
     if (!haveDisplay) {
-        if (convertFile) {
-            // Each file in turn, as with a display; 0 only if all converted.
-            int status = 0;
-            for (const std::string& fileName : info.fileNames) {
-                if (kelmoro::ConvertOnConsole(fileName) != 0) status = 1;
-            }
-            return status;
-        }
+        // Each file in turn, as with a display; 0 only if all converted.
+        if (convertFile) return kelmoro::ConvertOnConsole(info.fileNames);
         std::fprintf(stderr, "%s\n", res::kNeedsDisplay);
         return 1;
     }

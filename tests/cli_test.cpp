@@ -241,7 +241,8 @@ TEST(CliTest, BatchOptions) {
 // map to one AU file, with and without -j. Inputs: A/x.wav (100 frames),
 // B/X.WAV (200), C/c.wav (300), "new\nline.wav" (400), "n\xFFame.wav"
 // (500), a broken bad.wav and E/x.wav, Song.WAV and song.wav, and
-// A/slow.wav (a minute) beside B/SLOW.WAV (50).
+// A/slow.wav (a minute) beside B/SLOW.WAV (50). Also a name holding a NUL,
+// which the list can give and no file can have.
 TEST(CliTest, ScriptOptions) {
     struct ScriptCase {
         const char* name;
@@ -257,6 +258,9 @@ TEST(CliTest, ScriptOptions) {
     const std::string written =
         " was written for A/x.wav earlier in this run; not replaced, nothing written";
     const std::string converted = "  AUファイルに変換成功\n";
+    const char* nul =
+        "the name holds a NUL byte and can name no file; nothing opened or written (for a list "
+        "whose names end in NUL, give -0)";
     const ScriptCase cases[] = {
         {"newline list mixed with names",
          {"--json", "-o", "out", "C/c.wav", "--files-from=list", "bad.wav"},
@@ -373,6 +377,16 @@ TEST(CliTest, ScriptOptions) {
          "",
          "kelmoro-cli: cannot read file list 'none': No such file or directory\n"
          "Try 'kelmoro-cli --help' for more information.\n",
+         -1},
+        // Cut at the NUL, the name would be A/x.wav and its AU name out/x.wav.
+        {"a NUL in a newline list",
+         {"--json", "--files-from=list", "-o", "out"},
+         std::string("A/x.wav\0.wav\n", 13),
+         "",
+         1,
+         "{\"input\":\"A/x.wav\\u0000.wav\",\"status\":\"failed\",\"message\":\"" +
+             std::string(nul) + "\",\"frames\":0}\n",
+         "kelmoro-cli: " + std::string("A/x.wav\0.wav", 12) + ": " + nul + "\n",
          -1},
     };
     const auto Frames = [](std::size_t count) {
