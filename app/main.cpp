@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "console/console_output.h"
 #include "console_convert.h"
 #include "kelmoro_app.h"
 #include "platform/code_page.h"
@@ -48,10 +49,10 @@ int main(int argc, char** argv) {
     switch (kelmoro::FindInfoRequest(arguments)) {
         case kelmoro::InfoRequest::kHelp:
             std::fputs(res::kUsage, stdout);
-            return std::fflush(stdout) == 0 ? 0 : 1;
+            return kelmoro::FinishOutput(0, "kelmoro");
         case kelmoro::InfoRequest::kVersion:
             std::printf(res::kVersionFormat, KELMORO_VERSION);
-            return std::fflush(stdout) == 0 ? 0 : 1;
+            return kelmoro::FinishOutput(0, "kelmoro");
         case kelmoro::InfoRequest::kNone:
             break;
     }

@@ -89,7 +89,11 @@ RunTotals RunOneAtATime(InputList& inputs, const RunSettings& settings) {
 }  // namespace
 
 RunTotals RunBatch(InputList& inputs, const RunSettings& settings) {
-    if (settings.jobs <= 1) return RunOneAtATime(inputs, settings);
+    // AU data on standard output comes from one input, written by this
+    // process itself: a closed pipe ends it by SIGPIPE as it ends any filter.
+    const bool standardOutput =
+        settings.console.toStandardOutput || settings.console.dashIsStandardInput;
+    if (settings.jobs <= 1 || standardOutput) return RunOneAtATime(inputs, settings);
     return ConvertInParallel(inputs, settings);
 }
 

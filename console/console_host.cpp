@@ -59,6 +59,12 @@ void ConsoleHost::SetProgressRange(int low, int high) {
 
 void ConsoleHost::SetProgressPos(int position) {
     if (!drawProgress_ || errors_ == nullptr) return;
+    // The engine sets the bar back to its start once a file is done: here
+    // that clears it, instead of drawing it empty just before it goes.
+    if (barShown_ && position <= low_) {
+        FinishBar();
+        return;
+    }
     // Positions outside the range show as the nearest end, as on a real bar.
     const int clamped = std::clamp(position, low_, high_);
     const int percent = (clamped - low_) * 100 / (high_ - low_);

@@ -241,8 +241,9 @@ TEST(CliTest, BatchOptions) {
 // map to one AU file, with and without -j. Inputs: A/x.wav (100 frames),
 // B/X.WAV (200), C/c.wav (300), "new\nline.wav" (400), "n\xFFame.wav"
 // (500), a broken bad.wav and E/x.wav, Song.WAV and song.wav, and
-// A/slow.wav (a minute) beside B/SLOW.WAV (50). Also a name holding a NUL,
-// which the list can give and no file can have.
+// A/slow.wav (a minute) beside B/SLOW.WAV (50). Also the command line's
+// own refusals: lists that cannot be read, a name holding a NUL, and
+// letters bundled as getopt takes them.
 TEST(CliTest, ScriptOptions) {
     struct ScriptCase {
         const char* name;
@@ -378,6 +379,15 @@ TEST(CliTest, ScriptOptions) {
          "kelmoro-cli: cannot read file list 'none': No such file or directory\n"
          "Try 'kelmoro-cli --help' for more information.\n",
          -1},
+        {"a folder as the list",
+         {"--files-from=A"},
+         "",
+         "",
+         2,
+         "",
+         "kelmoro-cli: cannot read file list 'A': Is a directory\n"
+         "Try 'kelmoro-cli --help' for more information.\n",
+         -1},
         // Cut at the NUL, the name would be A/x.wav and its AU name out/x.wav.
         {"a NUL in a newline list",
          {"--json", "--files-from=list", "-o", "out"},
@@ -388,6 +398,14 @@ TEST(CliTest, ScriptOptions) {
              std::string(nul) + "\",\"frames\":0}\n",
          "kelmoro-cli: " + std::string("A/x.wav\0.wav", 12) + ": " + nul + "\n",
          -1},
+        {"-n and the other letters in one argument",
+         {"-qnj", "2", "-oout", "A/x.wav"},
+         "",
+         "",
+         0,
+         "",
+         "kelmoro-cli: A/x.wav: skipped: out/x.au already exists\n",
+         3},
     };
     const auto Frames = [](std::size_t count) {
         return SimpleWav({}, Pcm16(std::vector<std::int16_t>(count, 1000)));

@@ -1,7 +1,8 @@
 // kelmoro-cli under limits: a file-size limit, a full or a closed standard
-// output, each failing with one message and status 1; a memory cgroup far
-// smaller than the input, inside which a one-hour file still converts; and a
-// run of 20,000 files, whose memory hardly grows with their number.
+// output (also for kelmoro's help and version), each failing with one
+// message and status 1; a memory cgroup far smaller than the input, inside
+// which a one-hour file still converts; and a run of 20,000 files, whose
+// memory hardly grows with their number.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -30,7 +31,26 @@ struct LimitCase {
     enum Kind { kFileSizeLimit, kFullStdout, kClosedStdout } kind;
     std::string expectedError;  // "@" stands for the input path
     bool auWritten;             // else the old AU file is kept
+    std::vector<std::string> arguments = {"@"};
+    bool desktopProgram = false;  // kelmoro, else kelmoro-cli
 };
+
+std::string DesktopProgram() {
+#ifdef KELMORO_DESKTOP_PROGRAM
+    return KELMORO_DESKTOP_PROGRAM;
+#else
+    return std::string();
+#endif
+}
+
+// `text` with each "@" replaced by `input`.
+std::string WithInput(std::string text, const std::string& input) {
+    for (auto at = text.find('@'); at != std::string::npos; at = text.find('@', at)) {
+        text.replace(at, 1, input);
+        at += input.size();
+    }
+    return text;
+}
 
 std::ostream& operator<<(std::ostream& out, const LimitCase& c) {
     return out << c.name;
@@ -40,13 +60,15 @@ class LimitTest : public testing::TestWithParam<LimitCase> {};
 
 TEST_P(LimitTest, FailsWithOneMessageAndStatusOne) {
     const LimitCase& c = GetParam();
-    if (CliProgram().empty()) GTEST_SKIP() << "KELMORO_CLI is not set";
+    const std::string program = c.desktopProgram ? DesktopProgram() : CliProgram();
+    if (program.empty()) GTEST_SKIP() << "the program is not built";
     TempDir dir;
     const std::string input = dir / "in.wav";
-    Launch launch{.program = CliProgram(),
-                  .arguments = {input},
-                  .stdoutPath = dir / "out",
-                  .stderrPath = dir / "err"};
+    Launch launch{
+        .program = program, .arguments = {}, .stdoutPath = dir / "out", .stderrPath = dir / "err"};
+    for (const std::string& argument : c.arguments) {
+        launch.arguments.push_back(WithInput(argument, input));
+    }
     WriteFile(input, MonoWav(c.kind == LimitCase::kFileSizeLimit ? 1'000'000 : 2000));
     if (c.kind == LimitCase::kFileSizeLimit) launch.fileSizeLimit = 100'000;
     if (c.kind == LimitCase::kFullStdout) launch.stdoutPath = "/dev/full";
@@ -55,11 +77,7 @@ TEST_P(LimitTest, FailsWithOneMessageAndStatusOne) {
 
     const int status = WaitFor(Start(launch));
 
-    std::string expected = c.expectedError;
-    for (auto at = expected.find('@'); at != std::string::npos; at = expected.find('@', at)) {
-        expected.replace(at, 1, input);
-        at += input.size();
-    }
+    const std::string expected = WithInput(c.expectedError, input);
     ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(Slurp(dir / "err"), expected + "\n");
@@ -76,7 +94,19 @@ INSTANTIATE_TEST_SUITE_P(
                     LimitCase{"FullStdout", LimitCase::kFullStdout,
                               "kelmoro-cli: standard output: No space left on device", true},
                     LimitCase{"ClosedStdout", LimitCase::kClosedStdout,
-                              "kelmoro-cli: standard output: Bad file descriptor", true}),
+                              "kelmoro-cli: standard output: Bad file descriptor", true},
+                    LimitCase{"DesktopHelpFullStdout",
+                              LimitCase::kFullStdout,
+                              "kelmoro: standard output: No space left on device",
+                              false,
+                              {"--help"},
+                              true},
+                    LimitCase{"DesktopVersionClosedStdout",
+                              LimitCase::kClosedStdout,
+                              "kelmoro: standard output: Bad file descriptor",
+                              false,
+                              {"--version"},
+                              true}),
     [](const testing::TestParamInfo<LimitCase>& info) { return info.param.name; });
 
 TEST(FaultTest, TheOneHourFileConvertsUnderA64MiBMemoryLimit) {
