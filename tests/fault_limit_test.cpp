@@ -35,14 +35,6 @@ struct LimitCase {
     bool desktopProgram = false;  // kelmoro, else kelmoro-cli
 };
 
-std::string DesktopProgram() {
-#ifdef KELMORO_DESKTOP_PROGRAM
-    return KELMORO_DESKTOP_PROGRAM;
-#else
-    return std::string();
-#endif
-}
-
 // `text` with each "@" replaced by `input`.
 std::string WithInput(std::string text, const std::string& input) {
     for (auto at = text.find('@'); at != std::string::npos; at = text.find('@', at)) {
