@@ -27,14 +27,17 @@ RunLedger::Decision RunLedger::Decide(const std::string& input, Ticket& ticket,
         return Decision::kRefuse;
     }
     claims_.Claim(key);
-    ticket = Ticket{*target, key};
+    ticket = Ticket{key};
     return Decision::kConvert;
 }
 
 void RunLedger::Finish(const Ticket& ticket, const FileReport& report) {
     if (ticket.key.empty()) return;
     claims_.Release(ticket.key);
-    if (report.outcome == FileOutcome::kConverted) written_.Record(report.input, ticket.target);
+    // Only a file counts: -c and - leave nothing beside the input.
+    if (report.outcome == FileOutcome::kConverted && !report.output.empty()) {
+        written_.Record(report.input, report.output);
+    }
 }
 
 void RunLedger::Report(const FileReport& report) {

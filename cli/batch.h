@@ -42,8 +42,7 @@ public:
     enum class Decision { kConvert, kWait, kRefuse };
     // The output an input maps to, as claimed.
     struct Ticket {
-        std::string target;  // empty: the input gives no AU name
-        std::string key;
+        std::string key;  // empty: nothing claimed
     };
     // Whether `input` may be converted now. kConvert claims its output
     // until Finish; kWait: an earlier input still converting maps to the
