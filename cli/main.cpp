@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
-#include <exception>
+#include <new>
 
 #include "batch.h"
 #include "console/console_output.h"
@@ -58,10 +58,14 @@ int main(int argc, char** argv) {
     int status;
     try {
         status = Run(argc, argv);
-    } catch (const std::exception& error) {
-        // Nothing the program throws on purpose; out of memory outside the
-        // engine's own checks ends with a line and status 1, not an abort.
-        std::fprintf(stderr, "kelmoro-cli: %s\n", error.what());
+    } catch (const std::bad_alloc&) {
+        // Nothing the program throws on purpose; out of memory outside a
+        // job (a job reports its own) ends the run with a line and status 1.
+        std::fputs("kelmoro-cli: out of memory\n", stderr);
+        status = kelmoro::kExitFailed;
+    } catch (...) {
+        // A library's own text means nothing to the user.
+        std::fputs("kelmoro-cli: an internal error ended the run\n", stderr);
         status = kelmoro::kExitFailed;
     }
     return kelmoro::FinishOutput(status, "kelmoro-cli");

@@ -97,7 +97,14 @@ bool ReadText(int fd, std::uint64_t bytes, std::string& text) {
         std::FILE* err = open_memstream(&errText, &errBytes);
         if (out == nullptr || err == nullptr) _exit(EXIT_FAILURE);
         ConsoleHost host("kelmoro-cli", err, false);
-        const FileReport report = ConvertOne(host, input, settings, out);
+        FileReport report;
+        try {
+            report = ConvertOne(host, input, settings, out);
+        } catch (...) {
+            // Ends here, not in the parent's code: the parent says that the
+            // conversion ended abnormally.
+            _exit(EXIT_FAILURE);
+        }
         std::fclose(out);
         std::fclose(err);
         const ResultHeader header{static_cast<std::uint64_t>(report.outcome),
