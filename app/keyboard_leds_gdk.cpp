@@ -6,6 +6,7 @@
 // crashes.
 #include <gdk/gdk.h>
 #include <gdk/gdkx.h>
+#include <wx/app.h>
 
 #include "keyboard_leds.h"
 #include "keyboard_leds_x11.h"
@@ -15,7 +16,19 @@ namespace {
 
 class GdkKeymapLeds : public KeyboardLeds {
 public:
-    explicit GdkKeymapLeds(GdkKeymap* keymap) : m_keymap(keymap) {}
+    // The indicators are read when the program is idle. A lock's new state
+    // may come after the key's own events, with nothing after it to make
+    // the program idle again, so each change wakes it.
+    explicit GdkKeymapLeds(GdkKeymap* keymap)
+        : m_keymap(keymap),
+          m_changed(keymap != nullptr
+                        ? g_signal_connect(keymap, "state-changed", G_CALLBACK(WakeUp), nullptr)
+                        : 0) {}
+    ~GdkKeymapLeds() override {
+        if (m_changed != 0) g_signal_handler_disconnect(m_keymap, m_changed);
+    }
+    GdkKeymapLeds(const GdkKeymapLeds&) = delete;
+    GdkKeymapLeds& operator=(const GdkKeymapLeds&) = delete;
 
     bool Read() override {
         if (m_keymap == nullptr) return false;
@@ -28,9 +41,11 @@ public:
     bool Lit(KeyboardLed led) const override { return m_lit[static_cast<int>(led)]; }
 
 private:
+    static void WakeUp(GdkKeymap*, gpointer) { wxWakeUpIdle(); }
     bool& Light(KeyboardLed led) { return m_lit[static_cast<int>(led)]; }
 
     GdkKeymap* m_keymap;                 // owned by its display
+    gulong m_changed;                    // the state-changed handler, 0: none
     bool m_lit[kKeyboardLedCount] = {};  // Kana stays false: GDK does not report it
 };
 
