@@ -24,8 +24,8 @@ Window = collections.namedtuple("Window", "title parent")
 # A node of the accessible tree on the screen (a menu's item).
 Shown = collections.namedtuple("Shown", "role name")
 # files: how many WAV files the command line names ("{1}": the first's
-# path). steps: keys (None: none), then the Window, Shown node or trace line
-# they bring. end: the keys that close the last window. status: the exit
+# path). steps: a key (None: none), then the Window, Shown node or trace line
+# it brings. end: the keys that close the last window. status: the exit
 # status then (None: the main window stays, alone).
 Row = collections.namedtuple("Row", "files steps end status")
 START = (None, Window(main.MAIN, None))
@@ -59,8 +59,13 @@ class WaylandTest(GuiTestCase):
         pid = self.start_on_bus(*files, extra_env={"WAYLAND_DEBUG": "client"})
         fill = lambda text: text and text.replace("{1}", files[0] if files else "")  # noqa: E731
         boxes, title = [], None
-        for keys, expected in row.steps:
-            self.press(pid, title, keys)
+        for key, expected in row.steps:
+            # Held down until what it brings is there, as a user holds a key
+            # until the window answers: weston grants a menu its keyboard
+            # grab only while the key that opened it is the latest event. A
+            # lock key takes effect as it is released.
+            held = key and not key.endswith("_Lock")
+            self.send("keydown" if held else "key", [key], pid, title)
             if isinstance(expected, Window):
                 title = fill(expected.title)
                 wait_for(lambda: title in dict(self.windows(pid)), timeout=60, what=title)
@@ -72,7 +77,9 @@ class WaylandTest(GuiTestCase):
                 line = tuple(map(fill, expected))
                 wait_for(lambda: line in self.session.boxes(), timeout=60, what=str(line))
                 boxes += [line] if line[0] == "box" else []
-        self.press(pid, title, *row.end)
+            if held:
+                self.send("keyup", [key])
+        self.send("key", row.end, pid, title)
         if row.status is None:
             wait_for(lambda: self.windows(pid) == [(main.MAIN, True)], what="the main window")
         else:
@@ -87,13 +94,14 @@ class WaylandTest(GuiTestCase):
                 self.assertEqual(ours.read(), cli.read(), au)
         return pid
 
-    def press(self, pid, window, *keys):
-        """Presses keys once window is active (it has the keyboard)."""
+    def send(self, action, keys, pid=None, window=None):
+        """xdotool's action (key, keydown, keyup) on keys, once the window
+        named is active (it has the keyboard)."""
         keys = list(filter(None, keys))
-        if keys:
+        if keys and window:
             wait_for(lambda: (window, True) in self.windows(pid), timeout=60, what=f"{window} active")
         for key in keys:
-            (self.session.lock_key if key.endswith("_Lock") else self.session.key)(key)
+            self.session.run(["xdotool", action, key])
 
     def windows(self, pid):
         """(title, active) of each top-level window on the screen."""

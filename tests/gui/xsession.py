@@ -284,8 +284,10 @@ class WaylandSession(XSession):
         socket = "kelmoro-" + os.path.basename(self.tmp)
         config = os.path.join(self.tmp, "weston.ini")
         with open(config, "w") as out:
-            out.write("[shell]\npanel-position=none\nlocking=false\nstartup-animation=none\n"
-                      "close-animation=none\nbackground-color=0xff%02x%02x%02x\n" % self.BACKGROUND)
+            # No key repeat: a test may hold a key down as long as it needs.
+            out.write("[keyboard]\nrepeat-rate=0\n[shell]\npanel-position=none\nlocking=false\n"
+                      "startup-animation=none\nclose-animation=none\n"
+                      "background-color=0xff%02x%02x%02x\n" % self.BACKGROUND)
         with open(os.path.join(self.tmp, "weston.log"), "ab") as log:
             self.procs.append(subprocess.Popen(
                 ["weston", "--backend=x11-backend.so", f"--socket={socket}", f"--width={width}",
