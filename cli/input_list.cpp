@@ -1,6 +1,8 @@
 // File lists read entry by entry with getdelim.
 #include "input_list.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -22,13 +24,17 @@ InputList::~InputList() {
 std::optional<std::string> InputList::OpenLists() {
     for (Source& source : sources_) {
         if (!source.given.isList) continue;
-        if (source.given.name == "-") {
-            source.list = stdin;
-            continue;
+        source.list =
+            source.given.name == "-" ? stdin : std::fopen(source.given.name.c_str(), "rb");
+        int error = source.list == nullptr ? errno : 0;
+        // A folder opens, and only its first read fails: it is refused here,
+        // as a list that cannot be opened.
+        struct stat info;
+        if (error == 0 && fstat(fileno(source.list), &info) == 0 && S_ISDIR(info.st_mode)) {
+            error = EISDIR;
         }
-        source.list = std::fopen(source.given.name.c_str(), "rb");
-        if (source.list == nullptr) {
-            return "cannot read file list '" + source.given.name + "': " + std::strerror(errno);
+        if (error != 0) {
+            return "cannot read file list '" + source.given.name + "': " + std::strerror(error);
         }
     }
     return std::nullopt;

@@ -1,8 +1,6 @@
 // Console host: error lines and a text progress bar.
 #include "console_host.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "console_output.h"
@@ -10,6 +8,8 @@
 #include "engine/convert_job.h"
 #include "engine/messages.h"
 #include "platform/code_page.h"
+#include "platform/file_identity.h"
+#include "run_outputs.h"
 
 namespace kelmoro {
 namespace {
@@ -59,6 +59,12 @@ void ConsoleHost::SetProgressRange(int low, int high) {
 
 void ConsoleHost::SetProgressPos(int position) {
     if (!drawProgress_ || errors_ == nullptr) return;
+    // The engine sets the bar back to its start once a file is done: here
+    // that clears it, instead of drawing it empty just before it goes.
+    if (barShown_ && position <= low_) {
+        FinishBar();
+        return;
+    }
     // Positions outside the range show as the nearest end, as on a real bar.
     const int clamped = std::clamp(position, low_, high_);
     const int percent = (clamped - low_) * 100 / (high_ - low_);
@@ -81,15 +87,20 @@ void ConsoleHost::FinishBar() {
 }
 
 FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& argument,
-                                 const ConsoleOptions& options, std::FILE* out) {
+                                 const ConsoleOptions& options, std::FILE* out, RunOutputs* run) {
     const bool standardInput = options.dashIsStandardInput && argument == kStandardInputArgument;
     const bool standardOutput = standardInput || options.toStandardOutput;
     const std::string path = standardInput ? kStandardInputName : argument;
     host.StartFile(path);
+    if (run != nullptr && !standardOutput) {
+        if (auto refusal = run->Refusal(path, options.outputFolder)) {
+            host.PrintLine(*refusal);
+            return FileOutcome::kFailed;
+        }
+    }
     if (options.noClobber && !standardOutput) {
         const auto target = OutputPathFor(path, options.outputFolder);
-        struct stat info;
-        if (target && lstat(target->c_str(), &info) == 0) {
+        if (target && platform::IdentityOf(*target)) {
             host.PrintLine("skipped: " + *target + " already exists");
             return FileOutcome::kSkipped;
         }
@@ -102,6 +113,7 @@ FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& argument,
     SetStandardStreams(false, false);
     host.FinishBar();
     if (converted) {
+        if (run != nullptr && !standardOutput) run->Record(path, g_convertContext.outputPath);
         if (!options.quiet && !standardOutput) {
             WriteOutput(out, LocaleTextKeepingPath(ConvertedMessage(path), path) + "\n",
                         host.ProgramName());

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "path_guard.h"
 #include "posix_calls.h"
 
 namespace platform {
@@ -17,6 +18,7 @@ InputFile::~InputFile() { Close(); }
 
 bool InputFile::Open(const std::string& path) {
     Close();
+    if (PathHoldsNul(path)) return false;
     // O_NONBLOCK keeps a FIFO given as input from blocking the open; such
     // files are refused below anyway.
     int fd = RetryInterrupted(

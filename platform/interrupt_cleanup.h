@@ -1,12 +1,14 @@
 // What happens when the program is told to stop (SIGINT, SIGTERM, SIGHUP)
 // while it writes a file: the hidden temporary file is removed, whatever
-// the file it would replace is left as it was, and the program then ends by
+// the file it would replace is left as it was (a regular file on standard
+// output is cut back to its length before), and the program then ends by
 // the same signal, so that its parent sees the usual status (130, 143, 129).
 // SIGXFSZ is ignored, so that a write beyond the file-size limit fails
 // with EFBIG and is reported like any other failed write.
 #pragma once
 
 #include <signal.h>
+#include <sys/types.h>
 
 namespace platform {
 
@@ -20,6 +22,12 @@ void InstallInterruptCleanup();
 // once (one per job running).
 int RemoveOnInterrupt(const char* path);
 void ForgetOnInterrupt(int slot);
+
+// Names a file, open as `fd`, to cut back to `length` bytes if the program
+// is interrupted (standard output while AU data is written to it); one at
+// a time. Forgotten with ForgetCutBackOnInterrupt.
+void CutBackOnInterrupt(int fd, off_t length);
+void ForgetCutBackOnInterrupt();
 
 // Holds back SIGINT, SIGTERM and SIGHUP in the calling thread while it
 // lives: a step that must not be cut in two (creating a file and naming it

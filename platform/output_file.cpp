@@ -10,6 +10,7 @@
 #include <random>
 
 #include "interrupt_cleanup.h"
+#include "path_guard.h"
 #include "posix_calls.h"
 
 namespace platform {
@@ -79,6 +80,7 @@ bool OutputFile::Create(const std::string& path) {
     failed_ = false;
     bufferFill_ = 0;
     accepted_ = flushed_ = 0;
+    if (PathHoldsNul(path)) return false;
     struct stat old;
     const bool exists = RetryInterrupted([&] { return Posix().lstat(path.c_str(), &old); }) == 0;
     // A folder at the target could never be replaced by the rename; say so now.
@@ -120,6 +122,10 @@ bool OutputFile::CreateOnStandardOutput() {
     const off_t start = Posix().lseek(STDOUT_FILENO, 0, SEEK_CUR);
     patchable_ = syncable_ && flags != -1 && (flags & O_APPEND) == 0 && start >= 0;
     base_ = patchable_ ? static_cast<std::uint64_t>(start) : 0;
+    // Appending, the next write goes to the end wherever the offset stands.
+    startOffset_ = syncable_ && flags != -1 && (flags & O_APPEND) == 0 ? start : -1;
+    startLength_ = info.st_size;
+    if (syncable_) CutBackOnInterrupt(STDOUT_FILENO, startLength_);
     fd_ = STDOUT_FILENO;
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
     return true;
@@ -209,7 +215,7 @@ bool OutputFile::Commit() {
         const bool ok = fd_ >= 0 && !failed_ && Flush() &&
                         (!syncable_ || Synced(RetryInterrupted([&] { return Posix().fdatasync(fd_); })));
         failed_ = !ok;
-        Discard();
+        ReleaseStandardOutput(ok);
         return ok;
     }
     // The bytes reach the disk before the new name can: otherwise a power
@@ -249,11 +255,7 @@ bool OutputFile::Commit() {
 
 void OutputFile::Discard() {
     if (standardOutput_) {
-        // Standard output stays open for the program, and what reached it
-        // cannot be taken back.
-        standardOutput_ = patchable_ = syncable_ = false;
-        fd_ = -1;
-        bufferFill_ = 0;
+        ReleaseStandardOutput(false);
         return;
     }
     if (fd_ >= 0) Posix().close(fd_);
@@ -266,6 +268,21 @@ void OutputFile::Discard() {
     temporaryPath_.clear();
     bufferFill_ = 0;
     CloseFolder();
+}
+
+void OutputFile::ReleaseStandardOutput(bool keep) {
+    // Standard output stays open for the program. A regular file loses what
+    // this output added, so that it never holds part of a failed AU file,
+    // and the next writer goes on where this one began; what reached a pipe
+    // cannot be taken back.
+    ForgetCutBackOnInterrupt();
+    if (!keep && syncable_) {
+        RetryInterrupted([&] { return Posix().ftruncate(fd_, startLength_); });
+        if (startOffset_ >= 0) Posix().lseek(fd_, startOffset_, SEEK_SET);
+    }
+    standardOutput_ = patchable_ = syncable_ = false;
+    fd_ = -1;
+    bufferFill_ = 0;
 }
 
 void OutputFile::CloseFolder() {

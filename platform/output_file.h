@@ -13,8 +13,12 @@
 // target is replaced by the file itself; what it points to is not touched.
 //
 // Standard output can be the destination instead: the bytes are written to
-// it as they come, synced when it is a regular file, and nothing is renamed;
-// what was written to a pipe before a failure cannot be taken back.
+// it as they come, synced when it is a regular file, and nothing is renamed.
+// After a failure a regular file is cut back to the length it had when
+// writing began (nothing for `>`, the earlier contents for `>>`); what was
+// written to a pipe cannot be taken back.
+//
+// A path that holds a NUL byte is refused (see path_guard.h).
 #pragma once
 
 #include <cstddef>
@@ -46,7 +50,8 @@ public:
     // the folder comes after the rename: the new file is then in place, but
     // it is not known to be on the disk, and that is a failure too.
     bool Commit();
-    // Removes the temporary file, leaving the target untouched.
+    // Removes the temporary file, leaving the target untouched; on standard
+    // output, cuts a regular file back to where it stood.
     void Discard();
 
     // Whether the folder of the file being written has been removed since
@@ -68,6 +73,8 @@ private:
     bool Flush();
     bool OpenTemporary(const std::string& path, bool replacing);
     void CloseFolder();
+    // Lets standard output go; a regular file not kept is cut back.
+    void ReleaseStandardOutput(bool keep);
 
     static constexpr std::size_t kBufferSize = 256 * 1024;
     int fd_ = -1;
@@ -78,6 +85,8 @@ private:
     bool patchable_ = false;       // standard output that Patch can reach
     bool syncable_ = false;        // standard output that is a regular file
     std::uint64_t base_ = 0;       // where standard output stood when we began
+    off_t startOffset_ = -1;       // the same, for any regular file; -1: unknown
+    off_t startLength_ = 0;        // its length then
     std::uint64_t accepted_ = 0;   // bytes taken by Write
     std::uint64_t flushed_ = 0;    // bytes handed to the system
     std::string targetPath_;

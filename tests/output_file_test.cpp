@@ -94,12 +94,13 @@ TEST(OutputFileTest, NothingAppearsWhenNotCommitted) {
     EXPECT_TRUE(dir.List().empty());
 }
 
-TEST(OutputFileTest, RefusesAMissingFolderOrAFolderAtTheTarget) {
+TEST(OutputFileTest, RefusesAMissingFolderAFolderAtTheTargetOrANameWithANul) {
     TempDir dir;
     platform::OutputFile file;
     EXPECT_FALSE(file.Create(dir / "missing/out.au"));
     ASSERT_EQ(mkdir((dir / "taken.au").c_str(), 0755), 0);
     EXPECT_FALSE(file.Create(dir / "taken.au"));
+    EXPECT_FALSE(file.Create(dir / std::string("cut.au\0.au", 10)));
     EXPECT_EQ(dir.List(), std::vector<std::string>{"taken.au"});
 }
 
