@@ -88,7 +88,7 @@ offers_every_option bash "$(offered wavs "kelmoro-cli -")"
 
 if command -v zsh >/dev/null; then
   zsh -n "$folder/_kelmoro-cli" || { echo "FAIL: zsh -n"; failures=$((failures + 1)); }
-  # The option specs it hands to _arguments, by their names.
+  # The option descriptions it hands to _arguments, by their names.
   offers_every_option zsh "$(zsh -f -c 'function _arguments { print -rl -- "$@"; }; source "$1"' \
     zsh "$folder/_kelmoro-cli" | sed -nE 's/^(\([^)]*\))?\*?(-{1,2}[[:alnum:]-]+).*/\2/p')"
   # And a tab pressed in an interactive zsh: what it completes or lists.
