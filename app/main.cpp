@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "console/console_output.h"
 #include "console_convert.h"
 #include "kelmoro_app.h"
 #include "platform/code_page.h"
@@ -48,10 +49,10 @@ int main(int argc, char** argv) {
     switch (kelmoro::FindInfoRequest(arguments)) {
         case kelmoro::InfoRequest::kHelp:
             std::fputs(res::kUsage, stdout);
-            return std::fflush(stdout) == 0 ? 0 : 1;
+            return kelmoro::FinishOutput(0, "kelmoro");
         case kelmoro::InfoRequest::kVersion:
             std::printf(res::kVersionFormat, KELMORO_VERSION);
-            return std::fflush(stdout) == 0 ? 0 : 1;
+            return kelmoro::FinishOutput(0, "kelmoro");
         case kelmoro::InfoRequest::kNone:
             break;
     }
@@ -69,14 +70,8 @@ int main(int argc, char** argv) {
         haveDisplay = wxEntryStart(toolkitArgc, toolkitArgv);
     }
     if (!haveDisplay) {
-        if (convertFile) {
-            // Each file in turn, as with a display; 0 only if all converted.
-            int status = 0;
-            for (const std::string& fileName : info.fileNames) {
-                if (kelmoro::ConvertOnConsole(fileName) != 0) status = 1;
-            }
-            return status;
-        }
+        // Each file in turn, as with a display; 0 only if all converted.
+        if (convertFile) return kelmoro::ConvertOnConsole(info.fileNames);
         std::fprintf(stderr, "%s\n", res::kNeedsDisplay);
         return 1;
     }

@@ -61,6 +61,9 @@ TEST(ConvertJobTest, EachFailureEndsTheWaitAndTidiesUp) {
         {"no .wav in the name", "tone.raw", kShortWav, {"range:0-100", "pos:1", "begin", "end"}},
         {"writer failure", "empty.wav", WavBuilder().Build(4),
          {"range:0-100", "pos:1", "begin", "error:Unimplemented Encoding change.", "end", "pos:0"}},
+        // The system would open cut.wav and write its AU over it.
+        {"a NUL in the name", std::string("cut.wav\0.wav", 12), kShortWav,
+         {"error:" + (dir / std::string("cut.wav\0.wav", 12)) + " ファイルを開けません"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -70,7 +73,9 @@ TEST(ConvertJobTest, EachFailureEndsTheWaitAndTidiesUp) {
         EXPECT_EQ(WithoutPositions(host.calls), c.calls);
         EXPECT_EQ(host.waitDepth, 0);
     }
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"bad.wav", "empty.wav", "tone.raw"}));
+    EXPECT_EQ(dir.List(),
+              (std::vector<std::string>{"bad.wav", "cut.wav", "empty.wav", "tone.raw"}));
+    EXPECT_EQ(ReadFile(dir / "cut.wav"), kShortWav);
 }
 
 TEST(ConvertJobTest, AFolderIsNotAnInputFile) {
