@@ -8,6 +8,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -34,9 +35,7 @@ void UseUtf8Characters() {
     if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     // Both roads, the dialog's and the console's, write AU files.
     platform::KeepStandardStreamsOpen();
     platform::InstallInterruptCleanup();
@@ -91,4 +90,20 @@ int main(int argc, char** argv) {
     }
     wxEntryCleanup();
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // Nothing the program throws on purpose; a job reports its own lack
+        // of memory, and anything else ends the program with a line.
+        std::fputs("kelmoro: out of memory\n", stderr);
+    } catch (...) {
+        // A library's own text means nothing to the user.
+        std::fputs("kelmoro: an internal error ended the program\n", stderr);
+    }
+    return 1;
 }

@@ -1,8 +1,9 @@
 // kelmoro-cli under limits: a file-size limit, a full or a closed standard
 // output (also for kelmoro's help and version), each failing with one
 // message and status 1; a memory cgroup far smaller than the input, inside
-// which a one-hour file still converts; and a run of 20,000 files, whose
-// memory hardly grows with their number.
+// which a one-hour file, and a filtered rise in rate from 1 Hz, still
+// convert in 16 MiB; and a run of 20,000 files, whose memory hardly grows
+// with their number.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -101,24 +102,53 @@ INSTANTIATE_TEST_SUITE_P(
                               true}),
     [](const testing::TestParamInfo<LimitCase>& info) { return info.param.name; });
 
-TEST(FaultTest, TheOneHourFileConvertsUnderA64MiBMemoryLimit) {
+// An input that a whole-file converter would need far more memory for.
+struct MemoryCase {
+    std::string name;
+    void (*writeInput)(const std::string& path);
+    std::vector<std::string> options;
+    std::uint64_t auBytes;
+};
+
+std::ostream& operator<<(std::ostream& out, const MemoryCase& c) {
+    return out << c.name;
+}
+
+// One hour of 16-bit stereo at 44.1 kHz, about ten times the limit; the file
+// is sparse, so it takes no room on the disk.
+constexpr std::uint32_t kSeconds = 3600;
+void WriteOneHourFile(const std::string& path) {
+    constexpr std::uint32_t kDataBytes = kSeconds * 44100 * 2 * 2;
+    WriteFile(path, WavBuilder()
+                        .Format({.channels = 2, .rate = 44100, .bits = 16})
+                        .RawChunk("data", kDataBytes, {})
+                        .Build(36 + kDataBytes));
+    ASSERT_EQ(truncate(path.c_str(), 44 + std::int64_t{kDataBytes}), 0);
+}
+
+// 2000 samples at 1 Hz, each of which the filter turns into 8012.
+constexpr std::size_t kOneHertzSamples = 2000;
+void WriteOneHertzFile(const std::string& path) {
+    std::vector<std::int16_t> samples(kOneHertzSamples);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::int16_t>(i * 37);
+    WriteFile(path, SimpleWav({.channels = 1, .rate = 1, .bits = 16}, Pcm16(samples)));
+}
+
+class MemoryTest : public testing::TestWithParam<MemoryCase> {};
+
+TEST_P(MemoryTest, ConvertsUnderA64MiBMemoryLimit) {
+    const MemoryCase& c = GetParam();
     if (CliProgram().empty()) GTEST_SKIP() << "KELMORO_CLI is not set";
     if (geteuid() != 0) GTEST_SKIP() << "making a cgroup needs root";
     MemoryCgroup cgroup("64M");
     if (!cgroup.ready()) GTEST_SKIP() << cgroup.why();
     TempDir dir;
     const std::string input = dir / "in.wav";
-    // One hour of 16-bit stereo at 44.1 kHz, about ten times the limit;
-    // the file is sparse, so it takes no room on the disk.
-    constexpr std::uint32_t kSeconds = 3600;
-    constexpr std::uint32_t kDataBytes = kSeconds * 44100 * 2 * 2;
-    WriteFile(input, WavBuilder()
-                         .Format({.channels = 2, .rate = 44100, .bits = 16})
-                         .RawChunk("data", kDataBytes, {})
-                         .Build(36 + kDataBytes));
-    ASSERT_EQ(truncate(input.c_str(), 44 + std::int64_t{kDataBytes}), 0);
+    c.writeInput(input);
+    std::vector<std::string> arguments = c.options;
+    arguments.push_back(input);
     const Launch launch{.program = CliProgram(),
-                        .arguments = {input},
+                        .arguments = arguments,
                         .stdoutPath = dir / "out",
                         .stderrPath = dir / "err",
                         .cgroupProcs = cgroup.procs()};
@@ -140,9 +170,17 @@ TEST(FaultTest, TheOneHourFileConvertsUnderA64MiBMemoryLimit) {
     std::filesystem::remove(dir / "out");
     std::filesystem::remove(dir / "err");
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.au", "in.wav"}));
-    // 8012 of every 44100 frames are kept.
-    EXPECT_EQ(std::filesystem::file_size(dir / "in.au"), kAuHeaderBytes + kSeconds * 8012u);
+    EXPECT_EQ(std::filesystem::file_size(dir / "in.au"), kAuHeaderBytes + c.auBytes);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    FaultTest, MemoryTest,
+    testing::Values(
+        // 8012 of every 44100 frames are kept.
+        MemoryCase{"OneHourFile", WriteOneHourFile, {}, kSeconds * 8012u},
+        // libsoxr's bursts at such a rise in rate must not pile up.
+        MemoryCase{"FilteredFromOneHertz", WriteOneHertzFile, {"-F"}, kOneHertzSamples * 8012u}),
+    [](const testing::TestParamInfo<MemoryCase>& info) { return info.param.name; });
 
 // The run keeps a few dozen bytes for each AU file it writes: the peak of
 // a run over 20,000 files (names of a usual length) stays within 2 MiB of

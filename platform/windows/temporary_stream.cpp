@@ -5,6 +5,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cstdint>
+
 namespace platform {
 
 std::FILE* OpenTemporaryStream() {

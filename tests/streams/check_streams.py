@@ -1,8 +1,9 @@
 """kelmoro-cli with standard input and output, pipes, RF64/BW64 files and a
 data chunk of more than 2^31 frames. One table: each case is a shell
 pipeline and what its AU bytes, status and messages must be, measured
-against the plain conversion of the same file. Then standard output and
-standard error on a terminal.
+against the plain conversion of the same file; a second of inputs that
+must end alike whether read from a file or through a pipe. Then standard
+output and standard error on a terminal.
 
 usage: check_streams.py KELMORO_CLI [--large]
 --large adds the sparse 2.3 GB file (about half a gigabyte is written).
@@ -31,14 +32,33 @@ def with_size(au, field):
     return au[:8] + field + au[12:]
 
 
-def rf64(wav, tag=b"RF64"):
+def rf64(wav, tag=b"RF64", data_size=None):
     """The RF64 twin of a plain WAV file: 0xFFFFFFFF in the RIFF and data
-    sizes, the real ones in a 'ds64' chunk first."""
+    sizes, the real ones (or the data size given) in a 'ds64' chunk first."""
     data_at = wav.index(b"data")
-    data_size = struct.unpack("<I", wav[data_at + 4:data_at + 8])[0]
+    if data_size is None:
+        data_size = struct.unpack("<I", wav[data_at + 4:data_at + 8])[0]
     ds64 = b"ds64" + struct.pack("<IQQQI", 28, len(wav) + 36 - 8, data_size, 0, 0)
     body = wav[12:data_at] + b"data" + UNKNOWN + wav[data_at + 8:]
     return tag + UNKNOWN + b"WAVE" + ds64 + body
+
+
+def roads_case(cli, folder, data, expected):
+    """The same bytes as a file (-c) and through a pipe ('-'): the same
+    status, message (the name aside) and AU bytes; `expected` is the AU, or
+    None for a failure. Returns what went wrong."""
+    open(os.path.join(folder, "road.wav"), "wb").write(data)
+    ends = []
+    for command in (f"{cli} -c road.wav > out.au", f"cat road.wav | {cli} - > out.au"):
+        done = run(command, folder)
+        au = open(os.path.join(folder, "out.au"), "rb").read()
+        ends.append((done.returncode, done.stderr.replace(b"road.wav", b"standard input"), au))
+    problems = [] if ends[0] == ends[1] else [f"file road {ends[0]!r:.300} but pipe road {ends[1]!r:.300}"]
+    if expected is None and ends[0][0] != 1:
+        problems.append(f"status {ends[0][0]}, expected a failure")
+    if expected is not None and ends[0][2] != expected:
+        problems.append(f"AU of {len(ends[0][2])} bytes differs from the expected {len(expected)}")
+    return problems
 
 
 def terminal_case(cli, folder, stream):
@@ -118,6 +138,11 @@ def main():
         assert run(f"{cli} -q long.wav", folder).returncode == 0
         long_head = open(os.path.join(folder, "long.au"), "rb").read()[:100]
         write_error = "kelmoro-cli: in.wav: データ書込みエラー\n".encode()
+        subprocess.run(["sox", "-n", "-r", "8000", "-c", "1", "-b", "8", "-e", "unsigned", "mono8.wav",
+                        "synth", "0.5", "sine", "440"], cwd=folder, check=True)
+        mono8 = open(os.path.join(folder, "mono8.wav"), "rb").read()
+        mono8_au = run(f"{cli} -c mono8.wav", folder).stdout
+        ffmpeg_rf64 = run("ffmpeg -loglevel error -i in.wav -rf64 always -f wav -", folder).stdout
 
         # (name, pipeline writing out.au, expected AU bytes, status, stderr)
         cases = [
@@ -189,6 +214,18 @@ def main():
                 problems.append(f"AU of {len(got)} bytes differs from the expected {len(expected)}"
                                 f" (header {got[:28].hex()})")
             print(("ok   " if not problems else "FAIL ") + name)
+            failures += [f"{name}: {p}" for p in problems]
+
+        # (name, bytes, AU bytes or None for a failure), each read both ways.
+        roads = [
+            ("ffmpeg's RF64 written to a pipe", ffmpeg_rf64, plain),
+            ("ds64 data size 2^64-1", rf64(mono8, data_size=2**64 - 1), mono8_au),
+            ("cut after the format chunk", wav[:36], None),
+            ("cut after the RIFF header", wav[:12], None),
+        ]
+        for name, data, expected in roads:
+            problems = roads_case(cli, folder, data, expected)
+            print(("ok   " if not problems else "FAIL ") + "file and pipe alike: " + name)
             failures += [f"{name}: {p}" for p in problems]
 
         status, shown, err = terminal_case(cli, folder, "stdout")
