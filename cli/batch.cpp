@@ -45,7 +45,9 @@ void RunLedger::Report(const FileReport& report) {
     if (report.outcome == FileOutcome::kConverted) ++totals_.converted;
     if (report.outcome == FileOutcome::kSkipped) ++totals_.skipped;
     if (report.outcome == FileOutcome::kFailed) ++totals_.failed;
-    if (settings_.json) WriteOutput(stdout, JsonLine(report), "kelmoro-cli");
+    if (settings_.json) {
+        WriteOutput(stdout, JsonLine(report), "kelmoro-cli", platform::TextEncoding::kUtf8);
+    }
 }
 
 FileReport ConvertOne(ConsoleHost& host, const std::string& input, const RunSettings& settings,

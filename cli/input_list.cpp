@@ -1,11 +1,12 @@
-// File lists read entry by entry with getdelim.
+// File lists read entry by entry, as getdelim reads them.
 #include "input_list.h"
-
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/console_text.h"
+#include "platform/file_lists.h"
 
 namespace kelmoro {
 
@@ -24,15 +25,11 @@ InputList::~InputList() {
 std::optional<std::string> InputList::OpenLists() {
     for (Source& source : sources_) {
         if (!source.given.isList) continue;
-        source.list =
-            source.given.name == "-" ? stdin : std::fopen(source.given.name.c_str(), "rb");
+        source.list = source.given.name == "-" ? stdin : platform::OpenList(source.given.name);
         int error = source.list == nullptr ? errno : 0;
         // A folder opens, and only its first read fails: it is refused here,
         // as a list that cannot be opened.
-        struct stat info;
-        if (error == 0 && fstat(fileno(source.list), &info) == 0 && S_ISDIR(info.st_mode)) {
-            error = EISDIR;
-        }
+        if (error == 0 && platform::IsFolder(source.list)) error = EISDIR;
         if (error != 0) {
             return "cannot read file list '" + source.given.name + "': " + std::strerror(error);
         }
@@ -50,12 +47,14 @@ std::optional<std::string> InputList::Next() {
         }
         if (source.list != nullptr) {
             errno = 0;
-            const ssize_t length = getdelim(&line_, &lineCapacity_, separator_, source.list);
+            const long long length =
+                platform::ReadEntry(&line_, &lineCapacity_, separator_, source.list);
             if (length > 0) {
                 std::size_t size = static_cast<std::size_t>(length);
                 if (line_[size - 1] == separator_) --size;
-                if (size == 0) continue;
-                return std::string(line_, size);
+                std::string name = platform::NameFromEntry(std::string(line_, size));
+                if (name.empty()) continue;
+                return name;
             }
             if (std::ferror(source.list) && errno == EINTR) {
                 std::clearerr(source.list);
@@ -63,9 +62,9 @@ std::optional<std::string> InputList::Next() {
                 return std::nullopt;
             }
             if (std::ferror(source.list)) {
-                std::fprintf(stderr, "kelmoro-cli: %s: file list not read to its end: %s\n",
-                             source.given.name.c_str(), std::strerror(errno != 0 ? errno : EIO));
-                std::fflush(stderr);
+                platform::WriteText(stderr, "kelmoro-cli: " + source.given.name +
+                                                ": file list not read to its end: " +
+                                                std::strerror(errno != 0 ? errno : EIO) + "\n");
                 readFailed_ = true;
             }
             if (source.list != stdin) std::fclose(source.list);

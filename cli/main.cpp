@@ -1,19 +1,22 @@
 // kelmoro-cli: converts WAV files to AU files (8-bit mu-law, mono, 8012 Hz)
 // beside them or into one folder, for scripts and machines without a display.
-#include <unistd.h>
-
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <new>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "batch.h"
 #include "console/console_output.h"
 #include "input_list.h"
 #include "options.h"
 #include "platform/code_page.h"
+#include "platform/console_text.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/standard_streams.h"
+#include "worker_pool.h"
 
 namespace {
 
@@ -24,11 +27,11 @@ int Run(int argc, char** argv) {
 
     InputList inputs(std::move(options.sources), options.nullSeparated);
     if (auto problem = inputs.OpenLists()) {
-        std::fprintf(stderr, "kelmoro-cli: %s\nTry 'kelmoro-cli --help' for more information.\n",
-                     problem->c_str());
+        platform::WriteText(stderr, "kelmoro-cli: " + *problem +
+                                        "\nTry 'kelmoro-cli --help' for more information.\n");
         return kExitUsage;
     }
-    const bool stderrIsTerminal = isatty(STDERR_FILENO) == 1;
+    const bool stderrIsTerminal = platform::IsTerminal(stderr);
     RunSettings settings;
     settings.console = options.console;
     settings.json = options.json;
@@ -37,7 +40,7 @@ int Run(int argc, char** argv) {
     settings.drawProgress = !options.console.quiet && stderrIsTerminal;
     settings.jobs = options.jobs;
     if (settings.jobs == 0) {
-        settings.jobs = static_cast<int>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
+        settings.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     }
 
     const RunTotals totals = RunBatch(inputs, settings);
@@ -57,7 +60,12 @@ int main(int argc, char** argv) {
     platform::SelectCodePageFromLocale();
     int status;
     try {
-        status = Run(argc, argv);
+        std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
+        if (auto served = kelmoro::ServeAsWorker(arguments)) return *served;
+        std::vector<char*> pointers;
+        for (std::string& argument : arguments) pointers.push_back(argument.data());
+        pointers.push_back(nullptr);
+        status = Run(static_cast<int>(arguments.size()), pointers.data());
     } catch (const std::bad_alloc&) {
         // Nothing the program throws on purpose; out of memory outside a
         // job (a job reports its own) ends the run with a line and status 1.

@@ -1,14 +1,13 @@
 // Parsing of kelmoro-cli's command line, its help text and usage errors.
 #include "options.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+
+#include "platform/console_text.h"
+#include "platform/file_queries.h"
 
 namespace kelmoro {
 namespace {
@@ -51,8 +50,8 @@ const char kUsage[] =
     "2 on a usage error; ended by a signal: 128 + its number.\n";
 
 int UsageError(const std::string& text) {
-    std::fprintf(stderr, "kelmoro-cli: %s\nTry 'kelmoro-cli --help' for more information.\n",
-                 text.c_str());
+    platform::WriteText(
+        stderr, "kelmoro-cli: " + text + "\nTry 'kelmoro-cli --help' for more information.\n");
     return kExitUsage;
 }
 
@@ -106,14 +105,19 @@ const OptionName* ByName(std::string_view given) {
 
 // A usage error for an output folder that cannot be used, or nothing.
 std::optional<std::string> OutputFolderProblem(const std::string& folder) {
-    struct stat info;
     if (folder.empty()) return "output folder '' does not exist";
-    if (stat(folder.c_str(), &info) != 0) {
-        if (errno == ENOENT) return "output folder '" + folder + "' does not exist";
-        return "output folder '" + folder + "': " + std::strerror(errno);
+    std::string error;
+    switch (platform::CheckFolder(folder, error)) {
+        case platform::FolderCheck::kFolder:
+            return std::nullopt;
+        case platform::FolderCheck::kMissing:
+            return "output folder '" + folder + "' does not exist";
+        case platform::FolderCheck::kNotFolder:
+            return "output folder '" + folder + "' is not a folder";
+        case platform::FolderCheck::kError:
+            break;
     }
-    if (!S_ISDIR(info.st_mode)) return "output folder '" + folder + "' is not a folder";
-    return std::nullopt;
+    return "output folder '" + folder + "': " + error;
 }
 
 // AU data on standard output leaves room for one input named on the command
@@ -144,12 +148,12 @@ std::optional<int> CheckStandardStreams(const CliOptions& options) {
     if (options.json) {
         return UsageError(what + " writes to standard output; it cannot be combined with --json");
     }
-    if (isatty(STDOUT_FILENO) == 1) {
+    if (platform::IsTerminal(stdout)) {
         std::fputs("kelmoro-cli: AU data not written to a terminal; redirect standard output\n",
                    stderr);
         return kExitFailed;
     }
-    if (readsStandardInput && isatty(STDIN_FILENO) == 1) {
+    if (readsStandardInput && platform::IsTerminal(stdin)) {
         std::fputs("kelmoro-cli: WAV data not read from a terminal; redirect standard input\n",
                    stderr);
         return kExitFailed;

@@ -11,9 +11,9 @@ namespace kelmoro {
 // out whole and in input order, whichever worker finishes first; inputs are
 // taken from `inputs` only a few per worker ahead of the one printed next,
 // so memory does not grow with the number of inputs. An input whose AU name
-// an earlier one is still writing waits for it. SIGINT, SIGTERM or SIGHUP
-// is passed on to every worker; once they have ended, the program ends by
-// the same signal.
+// an earlier one is still writing waits for it. An interruption (SIGINT,
+// SIGTERM or SIGHUP; Ctrl+C on Windows) is passed on to every worker; once
+// they have ended, the program ends as it would have without workers.
 RunTotals ConvertInParallel(InputList& inputs, const RunSettings& settings);
 
 }  // namespace kelmoro

@@ -8,7 +8,9 @@
 #include "engine/convert_job.h"
 #include "engine/messages.h"
 #include "platform/code_page.h"
+#include "platform/console_text.h"
 #include "platform/file_identity.h"
+#include "platform/paths.h"
 #include "run_outputs.h"
 
 namespace kelmoro {
@@ -42,8 +44,7 @@ void ConsoleHost::WriteLine(const std::string& text) {
     if (errors_ == nullptr) return;
     FinishBar();
     const std::string line = std::string(programName_) + ": " + path_ + ": " + text + "\n";
-    std::fwrite(line.data(), 1, line.size(), errors_);
-    std::fflush(errors_);
+    platform::WriteText(errors_, line);
 }
 
 void ConsoleHost::ReportError(const std::string& text) {
@@ -92,6 +93,11 @@ FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& argument,
     const bool standardOutput = standardInput || options.toStandardOutput;
     const std::string path = standardInput ? kStandardInputName : argument;
     host.StartFile(path);
+    const auto target = standardOutput ? std::nullopt : OutputPathFor(path, options.outputFolder);
+    if (target && platform::NamesDevice(*target)) {
+        host.PrintLine(*target + " is a name Windows keeps for a device; no AU file written");
+        return FileOutcome::kFailed;
+    }
     if (run != nullptr && !standardOutput) {
         if (auto refusal = run->Refusal(path, options.outputFolder)) {
             host.PrintLine(*refusal);
@@ -99,7 +105,6 @@ FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& argument,
         }
     }
     if (options.noClobber && !standardOutput) {
-        const auto target = OutputPathFor(path, options.outputFolder);
         if (target && platform::IdentityOf(*target)) {
             host.PrintLine("skipped: " + *target + " already exists");
             return FileOutcome::kSkipped;

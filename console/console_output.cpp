@@ -19,10 +19,10 @@ void ReportLost(const char* programName, int error) {
 
 }  // namespace
 
-bool WriteOutput(std::FILE* out, const std::string& text, const char* programName) {
+bool WriteOutput(std::FILE* out, const std::string& text, const char* programName,
+                 platform::TextEncoding encoding) {
     errno = 0;
-    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size() &&
-                         std::fflush(out) == 0;
+    const bool written = platform::WriteText(out, text, encoding);
     if (!written) {
         const int error = errno != 0 ? errno : EIO;
         // What is left in the buffer would only fail again.

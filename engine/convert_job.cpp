@@ -7,6 +7,7 @@
 #include "au_writer.h"
 #include "messages.h"
 #include "platform/code_page.h"
+#include "platform/paths.h"
 #include "wave_reader.h"
 
 namespace kelmoro {
@@ -29,8 +30,7 @@ std::optional<std::string> OutputPathFor(const std::string& inputPath,
     if (outputFolder.empty()) return OutputPathFor(inputPath);
     auto name = OutputPathFor(inputPath.substr(platform::FileNameOffset(inputPath)));
     if (!name) return std::nullopt;
-    const bool endsInSlash = outputFolder.back() == '/';
-    return outputFolder + (endsInSlash ? "" : "/") + *name;
+    return platform::JoinPath(outputFolder, *name);
 }
 
 namespace {

@@ -1,9 +1,8 @@
-// Character-wise string helpers for UTF-8, Shift-JIS and single-byte code pages.
+// Character-wise string helpers for UTF-8, Shift-JIS and single-byte code
+// pages; which one the locale chooses is each system's own (locale_text.cpp).
 #include "code_page.h"
 
-#include <iconv.h>
-#include <langinfo.h>
-#include <strings.h>
+#include "paths.h"
 
 namespace platform {
 namespace {
@@ -41,22 +40,6 @@ std::size_t Utf8SequenceLength(std::string_view text) {
 }
 
 }  // namespace
-
-void SelectCodePageFromLocale() {
-    const char* codeSet = nl_langinfo(CODESET);
-    if (codeSet == nullptr) codeSet = "";
-    if (strcasecmp(codeSet, "UTF-8") == 0 || strcasecmp(codeSet, "UTF8") == 0) {
-        g_codePage = CodePage::kUtf8;
-    } else if (strcasecmp(codeSet, "SHIFT_JIS") == 0 || strcasecmp(codeSet, "SJIS") == 0 ||
-               strcasecmp(codeSet, "CP932") == 0 || strcasecmp(codeSet, "WINDOWS-31J") == 0) {
-        g_codePage = CodePage::kShiftJis;
-    } else if (strcasecmp(codeSet, "ANSI_X3.4-1968") == 0) {
-        // The plain "C" locale: file names on Linux are UTF-8 all the same.
-        g_codePage = CodePage::kUtf8;
-    } else {
-        g_codePage = CodePage::kSingleByte;
-    }
-}
 
 void SetCodePage(CodePage codePage) { g_codePage = codePage; }
 
@@ -99,46 +82,13 @@ std::size_t MbsFind(std::string_view haystack, std::string_view needle, CodePage
 }
 
 std::size_t FileNameOffset(std::string_view path, CodePage codePage) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < path.size();) {
+    std::size_t start = RootLength(path);
+    for (std::size_t i = start; i < path.size();) {
         std::size_t length = CharacterLength(path.substr(i), codePage);
-        if (length == 1 && path[i] == '/') start = i + 1;
+        if (length == 1 && IsFolderSeparator(path[i])) start = i + 1;
         i += length;
     }
     return start;
-}
-
-std::string Utf8ToLocaleText(std::string_view text) {
-    // Opened once, for the locale chosen at start-up.
-    static iconv_t converter = [] {
-        const char* codeSet = nl_langinfo(CODESET);
-        if (codeSet == nullptr || strcasecmp(codeSet, "UTF-8") == 0 ||
-            strcasecmp(codeSet, "UTF8") == 0 || strcasecmp(codeSet, "ANSI_X3.4-1968") == 0) {
-            return reinterpret_cast<iconv_t>(-1);
-        }
-        return iconv_open(codeSet, "UTF-8");
-    }();
-    if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(text);
-    std::string result;
-    // Character by character, so that one without an equivalent (or a byte
-    // that is no UTF-8) is passed on as it is and the rest still converts.
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = CharacterLength(text.substr(i), CodePage::kUtf8);
-        char out[16];
-        char* in = const_cast<char*>(text.data() + i);
-        std::size_t inLeft = length;
-        char* outPtr = out;
-        std::size_t outLeft = sizeof out;
-        if (iconv(converter, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
-            inLeft == 0) {
-            result.append(out, outPtr);
-        } else {
-            result.append(text.substr(i, length));
-        }
-        iconv(converter, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
-        i += length;
-    }
-    return result;
 }
 
 }  // namespace platform

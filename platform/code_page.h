@@ -16,7 +16,8 @@ enum class CodePage {
     kShiftJis,    // code page 932
 };
 
-// Chooses the code page from the locale's character set (LC_CTYPE). Called
+// Chooses the code page from the locale's character set (LC_CTYPE); on
+// Windows, where the program keeps its text in UTF-8, always UTF-8. Called
 // once at start-up, after setlocale.
 void SelectCodePageFromLocale();
 void SetCodePage(CodePage codePage);
@@ -34,12 +35,14 @@ void MbsLower(std::string& text, CodePage codePage = ActiveCodePage());
 std::size_t MbsFind(std::string_view haystack, std::string_view needle,
                     CodePage codePage = ActiveCodePage());
 
-// Byte offset just after the last '/', that is where the file name starts.
+// Byte offset just after the last folder separator (or the root, paths.h),
+// that is where the file name starts.
 std::size_t FileNameOffset(std::string_view path, CodePage codePage = ActiveCodePage());
 
 // UTF-8 text in the locale's code set (LC_CTYPE), for a terminal that
-// does not show UTF-8; unchanged under a UTF-8 or plain "C" locale. A
-// character the code set has no equivalent for stays in UTF-8.
+// does not show UTF-8; unchanged under a UTF-8 or plain "C" locale, and on
+// Windows, where the text is converted as it is written (console_text.h).
+// A character the code set has no equivalent for stays in UTF-8.
 std::string Utf8ToLocaleText(std::string_view text);
 
 }  // namespace platform

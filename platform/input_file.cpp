@@ -1,16 +1,10 @@
-// Buffered reading of an existing file.
+// Buffered reading of an existing file, the same on every system.
 #include "input_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "path_guard.h"
-#include "posix_calls.h"
 
 namespace platform {
 
@@ -19,40 +13,22 @@ InputFile::~InputFile() { Close(); }
 bool InputFile::Open(const std::string& path) {
     Close();
     if (PathHoldsNul(path)) return false;
-    // O_NONBLOCK keeps a FIFO given as input from blocking the open; such
-    // files are refused below anyway.
-    int fd = RetryInterrupted(
-        [&] { return Posix().open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0); });
-    if (fd < 0) return false;
-    struct stat info;
-    if (RetryInterrupted([&] { return Posix().fstat(fd, &info); }) != 0 || !S_ISREG(info.st_mode)) {
-        Posix().close(fd);
-        return false;
-    }
-    const int flags = Posix().fcntl(fd, F_GETFL, 0);
-    if (flags != -1) Posix().fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return Adopt(fd, info);
+    const auto opened = OpenNamed(path);
+    return opened && Adopt(*opened);
 }
 
 bool InputFile::OpenStandardInput() {
     Close();
-    // A descriptor of our own, so that Close leaves standard input open.
-    int fd = Posix().fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
-    if (fd < 0) return false;
-    struct stat info;
-    if (RetryInterrupted([&] { return Posix().fstat(fd, &info); }) != 0 || S_ISDIR(info.st_mode)) {
-        Posix().close(fd);
-        return false;
-    }
-    return Adopt(fd, info);
+    const auto opened = OpenStandard();
+    return opened && Adopt(*opened);
 }
 
-bool InputFile::Adopt(int fd, const struct stat& info) {
-    fd_ = fd;
+bool InputFile::Adopt(const Opened& opened) {
+    handle_ = opened.handle;
     // A regular file given as standard input may not stand at its start;
     // the reader seeks to 0 as for any file.
-    seekable_ = S_ISREG(info.st_mode);
-    size_ = seekable_ ? static_cast<std::uint64_t>(info.st_size) : kUnknownSize;
+    seekable_ = opened.regular;
+    size_ = seekable_ ? opened.size : kUnknownSize;
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
     bufferStart_ = 0;
     bufferPos_ = 0;
@@ -61,22 +37,22 @@ bool InputFile::Adopt(int fd, const struct stat& info) {
 }
 
 void InputFile::Close() {
-    if (fd_ >= 0) Posix().close(fd_);
-    fd_ = -1;
+    if (handle_ != kNoHandle) CloseSystem(handle_);
+    handle_ = kNoHandle;
     seekable_ = false;
     size_ = 0;
     bufferStart_ = bufferPos_ = bufferFill_ = 0;
 }
 
 bool InputFile::Seek(std::uint64_t offset) {
-    if (fd_ < 0) return false;
+    if (handle_ == kNoHandle) return false;
     // Within the buffered window the seek costs nothing.
     if (offset >= bufferStart_ && offset <= bufferStart_ + bufferFill_) {
         bufferPos_ = static_cast<std::size_t>(offset - bufferStart_);
         return true;
     }
     if (!seekable_) return false;
-    if (Posix().lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) return false;
+    if (!SeekTo(handle_, offset)) return false;
     bufferStart_ = offset;
     bufferPos_ = bufferFill_ = 0;
     return true;
@@ -85,14 +61,14 @@ bool InputFile::Seek(std::uint64_t offset) {
 bool InputFile::Refill() {
     bufferStart_ += bufferFill_;
     bufferPos_ = bufferFill_ = 0;
-    ssize_t got = RetryInterrupted([&] { return Posix().read(fd_, buffer_.get(), kBufferSize); });
+    const std::int64_t got = ReadSome(handle_, buffer_.get(), kBufferSize);
     if (got <= 0) return false;
     bufferFill_ = static_cast<std::size_t>(got);
     return true;
 }
 
 std::size_t InputFile::Read(void* destination, std::size_t count) {
-    if (fd_ < 0) return 0;
+    if (handle_ == kNoHandle) return 0;
     auto* out = static_cast<unsigned char*>(destination);
     std::size_t delivered = 0;
     while (delivered < count) {
@@ -103,8 +79,7 @@ std::size_t InputFile::Read(void* destination, std::size_t count) {
             if (wanted >= kBufferSize) {
                 bufferStart_ += bufferFill_;
                 bufferPos_ = bufferFill_ = 0;
-                ssize_t got =
-                    RetryInterrupted([&] { return Posix().read(fd_, out + delivered, wanted); });
+                const std::int64_t got = ReadSome(handle_, out + delivered, wanted);
                 if (got <= 0) break;
                 bufferStart_ += static_cast<std::uint64_t>(got);
                 delivered += static_cast<std::size_t>(got);

@@ -3,14 +3,15 @@
 // Reads past the end deliver fewer bytes (never stale ones); the caller sees
 // how many arrived. Standard input may be a pipe: its size is then unknown
 // and it can only be read forward (Skip reads and drops the bytes).
+// The buffering is the same on every system; opening, reading and seeking
+// are each system's own (posix/input_file.cpp, windows/input_file.cpp).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
-
-struct stat;
 
 namespace platform {
 
@@ -50,11 +51,27 @@ public:
     std::uint64_t Skip(std::uint64_t count);
 
 private:
+    // The system's file: a descriptor or a handle, opaque here.
+    using Handle = std::intptr_t;
+    static constexpr Handle kNoHandle = -1;
+    struct Opened {
+        Handle handle;
+        bool regular;        // a regular file: its size is known and it can seek
+        std::uint64_t size;  // for a regular file
+    };
+    // The system's part: a named regular file; a handle of our own on
+    // standard input (not a folder); reads (-1 on an error), seeks, closes.
+    static std::optional<Opened> OpenNamed(const std::string& path);
+    static std::optional<Opened> OpenStandard();
+    static std::int64_t ReadSome(Handle handle, void* destination, std::size_t count);
+    static bool SeekTo(Handle handle, std::uint64_t offset);
+    static void CloseSystem(Handle handle);
+
     bool Refill();
-    bool Adopt(int fd, const struct stat& info);
+    bool Adopt(const Opened& opened);
 
     static constexpr std::size_t kBufferSize = 256 * 1024;
-    int fd_ = -1;
+    Handle handle_ = kNoHandle;
     bool seekable_ = false;
     std::uint64_t size_ = 0;
     std::unique_ptr<unsigned char[]> buffer_;

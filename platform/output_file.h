@@ -1,16 +1,21 @@
 // A file written through a buffer and put in place atomically and durably:
 // the bytes go to a hidden temporary file in the target's folder, which
-// Commit() syncs to the disk, renames over the target and makes the new
-// name durable by syncing the folder. Until then, and after any failure,
-// whatever was at the target path stays untouched and the temporary file
-// is removed, also when the program is interrupted by SIGINT, SIGTERM or
-// SIGHUP (see interrupt_cleanup.h).
+// Commit() syncs to the disk and renames over the target; on POSIX the new
+// name is then made durable by syncing the folder. Until then, and after
+// any failure, whatever was at the target path stays untouched and the
+// temporary file is removed, also when the program is interrupted (see
+// interrupt_cleanup.h).
 //
-// A new file gets the permissions of a plainly created one (0666 less the
-// umask). A file that replaces an existing one gets its permission bits,
+// POSIX: a new file gets the permissions of a plainly created one (0666 less
+// the umask). A file that replaces an existing one gets its permission bits,
 // and its owner and group as far as the process may set them. An existing
 // file the user may not write is not replaced. A symbolic link at the
 // target is replaced by the file itself; what it points to is not touched.
+//
+// Windows: a replaced file keeps its attributes and security (ReplaceFileW);
+// a read-only one is not replaced, nor a name Windows keeps for a device
+// (paths.h). A target another program holds open is tried again for a
+// moment before the commit fails.
 //
 // Standard output can be the destination instead: the bytes are written to
 // it as they come, synced when it is a regular file, and nothing is renamed.
@@ -30,7 +35,7 @@ namespace platform {
 
 class OutputFile {
 public:
-    OutputFile() = default;
+    OutputFile();
     ~OutputFile();  // discards an uncommitted file
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -60,39 +65,18 @@ public:
 
     // Bytes taken by Write so far; after a failed Write, up to and including
     // the byte whose write failed.
-    std::uint64_t Accepted() const { return accepted_; }
+    std::uint64_t Accepted() const;
     // Whether bytes already written can be overwritten with Patch: always
     // for a file, for standard output only when it is a regular file not
     // opened for appending.
-    bool CanPatch() const { return fd_ >= 0 && (!standardOutput_ || patchable_); }
+    bool CanPatch() const;
     // Overwrites `count` bytes at `offset` from the start of this output
     // (all of them written before). False when that fails or cannot be done.
     bool Patch(std::uint64_t offset, const void* bytes, std::size_t count);
 
 private:
-    bool Flush();
-    bool OpenTemporary(const std::string& path, bool replacing);
-    void CloseFolder();
-    // Lets standard output go; a regular file not kept is cut back.
-    void ReleaseStandardOutput(bool keep);
-
-    static constexpr std::size_t kBufferSize = 256 * 1024;
-    int fd_ = -1;
-    int folderFd_ = -1;
-    int cleanupSlot_ = -1;  // the temporary file's slot for removal on interruption
-    bool failed_ = false;
-    bool standardOutput_ = false;  // writing to standard output, not to a file of ours
-    bool patchable_ = false;       // standard output that Patch can reach
-    bool syncable_ = false;        // standard output that is a regular file
-    std::uint64_t base_ = 0;       // where standard output stood when we began
-    off_t startOffset_ = -1;       // the same, for any regular file; -1: unknown
-    off_t startLength_ = 0;        // its length then
-    std::uint64_t accepted_ = 0;   // bytes taken by Write
-    std::uint64_t flushed_ = 0;    // bytes handed to the system
-    std::string targetPath_;
-    std::string temporaryPath_;
-    std::unique_ptr<unsigned char[]> buffer_;
-    std::size_t bufferFill_ = 0;
+    class Impl;  // each system's own (posix/output_file.cpp, windows/output_file.cpp)
+    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace platform

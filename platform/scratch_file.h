@@ -1,7 +1,8 @@
-// A file without a name in the temporary folder ($TMPDIR, else /tmp), for
-// what a run must keep until it ends but need not hold in memory. It is
-// gone when it is closed or the program ends, however it ends. Appended to
-// through a buffer; read back at any offset.
+// A file without a name in the temporary folder ($TMPDIR, else /tmp; on
+// Windows a named one in %TEMP% that the system deletes), for what a run
+// must keep until it ends but need not hold in memory. It is gone when it is
+// closed or the program ends, however it ends. Appended to through a
+// buffer; read back at any offset.
 #pragma once
 
 #include <cstddef>

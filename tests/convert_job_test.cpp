@@ -2,6 +2,7 @@
 // the output beside the input, and two jobs in a row.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <new>
 
 #include "engine/convert_job.h"
@@ -117,7 +118,7 @@ TEST(ConvertJobTest, ASecondJobSeesNothingOfTheFirst) {
 
 TEST(ConvertJobTest, FolderNamesKeepTheirCaseAndTheirWav) {
     TempDir dir;
-    ASSERT_EQ(mkdir((dir / "A.wav.d").c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(dir / "A.wav.d"));
     WriteFile(dir / "A.wav.d/Song.WAV", kShortWav);
     RecordingHost host;
     ASSERT_TRUE(RunJob(dir / "A.wav.d/Song.WAV", host));

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix_calls.h"
+#include "platform/posix/posix_calls.h"
 #include "support/fault_fixtures.h"
 #include "support/job_outcome.h"
 #include "support/recording_host.h"

@@ -1,16 +1,19 @@
 // An AU file replaced by a conversion keeps the permissions and owner the
 // user gave it, loses set-id bits, and is refused where the user may not
-// write it; a symbolic link at the output path is replaced, not followed.
+// write it; a new one gets the permissions of a plainly created file; a
+// symbolic link at the output path is replaced, not followed.
 // The unprivileged cases convert as user "nobody" in a child process.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "platform/output_file.h"
 #include "support/fault_fixtures.h"
 #include "support/job_outcome.h"
 #include "support/recording_host.h"
@@ -89,6 +92,21 @@ INSTANTIATE_TEST_SUITE_P(
         PermissionCase{"AnotherUsersFileRefused", 0644, 0, 0, true, false, 0},
         PermissionCase{"OwnFileReplaced", 0640, kNobody, kNobody, true, true, 0640}),
     [](const testing::TestParamInfo<PermissionCase>& info) { return info.param.name; });
+
+TEST(OutputFileTest, NewFileGetsPlainPermissions) {
+    TempDir dir;
+    for (mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}}) {
+        std::remove((dir / "out.au").c_str());
+        mode_t previous = umask(mask);
+        platform::OutputFile file;
+        bool written = file.Create(dir / "out.au") && file.Write("0123456789", 10) && file.Commit();
+        umask(previous);
+        ASSERT_TRUE(written);
+        struct stat info;
+        ASSERT_EQ(stat((dir / "out.au").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask) << std::oct << mask;
+    }
+}
 
 TEST(FaultTest, ASymbolicLinkAtTheOutputPathIsReplacedNotFollowed) {
     TempDir dir;

@@ -1,9 +1,9 @@
 // Atomic, buffered output: what is at the target path after success and
 // after every kind of failure.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "platform/output_file.h"
 #include "support/fault_injection.h"
@@ -42,20 +42,6 @@ TEST(OutputFileTest, WritesEverythingWhateverThePieceSize) {
     }
 }
 
-TEST(OutputFileTest, NewFileGetsPlainPermissions) {
-    TempDir dir;
-    for (mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}}) {
-        std::remove((dir / "out.au").c_str());
-        mode_t previous = umask(mask);
-        bool written = WriteWhole(dir / "out.au", Pattern(10), 10);
-        umask(previous);
-        ASSERT_TRUE(written);
-        struct stat info;
-        ASSERT_EQ(stat((dir / "out.au").c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask) << std::oct << mask;
-    }
-}
-
 struct FailureCase {
     const char* name;
     Faults faults;
@@ -69,6 +55,7 @@ TEST(OutputFileTest, AnyFailureLeavesTheOldFileAndNoTemporary) {
         {"disk full in the last flush", {.writeBytesBeforeFailure = 262'144}, 262'200},
         {"I/O error", {.writeBytesBeforeFailure = 10, .writeErrno = EIO}, 5000},
         {"read-only folder", {.failCreate = true}, 100},
+        {"flush to the disk fails", {.failDataSync = true}, 100},
         {"rename fails", {.failRename = true}, 100},
         {"close reports a delayed error", {.failClose = true}, 100},
     };
@@ -98,7 +85,7 @@ TEST(OutputFileTest, RefusesAMissingFolderAFolderAtTheTargetOrANameWithANul) {
     TempDir dir;
     platform::OutputFile file;
     EXPECT_FALSE(file.Create(dir / "missing/out.au"));
-    ASSERT_EQ(mkdir((dir / "taken.au").c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(dir / "taken.au"));
     EXPECT_FALSE(file.Create(dir / "taken.au"));
     EXPECT_FALSE(file.Create(dir / std::string("cut.au\0.au", 10)));
     EXPECT_EQ(dir.List(), std::vector<std::string>{"taken.au"});

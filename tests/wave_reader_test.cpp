@@ -31,6 +31,8 @@ std::unique_ptr<ReadResult> Read(const Bytes& bytes) {
     result->context.inputPath = result->path;
     EXPECT_TRUE(result->context.inputFile.Open(result->path));
     result->ok = ReadWave(result->context, result->host);
+    // Closed as the job closes it, so the next file can be written there.
+    result->context.inputFile.Close();
     return result;
 }
 

@@ -23,6 +23,9 @@ for extra in "$@"; do
     scripts) packages+=(bash-completion zsh fish parallel openssh-server openssh-client rsync lintian) ;;
     desktop) packages+=(desktop-file-utils appstream dpkg-dev file man-db groff-base gzip
                         python3-pil fonts-ipafont-gothic) ;;
+    # The Windows cross-build and its tests under Wine (tools/build-windows.sh):
+    # dpkg-dev unpacks Debian's source packages of the Windows dependencies.
+    windows) packages+=(g++-mingw-w64-x86-64-posix dpkg-dev wine wine64 fonts-wine) ;;
     *) echo "install-deps.sh: unknown set '$extra'" >&2; exit 2 ;;
   esac
 done
@@ -36,8 +39,8 @@ done
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt-get -o DPkg::Lock::Timeout=600 update -qq
+  apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 # A Shift-JIS locale, so the tests can check that file names are walked as

@@ -2,6 +2,9 @@
 // object: a write after so many bytes (a full disk), an open of a new file
 // (a read-only folder), a sync of the file or of its folder, a rename, a
 // close. It can also record the calls that concern the output, in order.
+// The same faults on both systems, through the table of calls each one's
+// file layer makes (posix_calls.h, win32_calls.h); Windows has no folder to
+// sync.
 #pragma once
 
 #include <cerrno>
@@ -9,14 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix_calls.h"
-
 namespace kelmoro::test {
 
 struct Faults {
     long writeBytesBeforeFailure = -1;  // -1: writes never fail
-    int writeErrno = ENOSPC;
-    bool failCreate = false;  // opens with O_CREAT fail with EROFS
+    int writeErrno = ENOSPC;  // on Windows: ENOSPC is ERROR_DISK_FULL, anything else an I/O error
+    bool failCreate = false;  // opens of a new file fail (EROFS, ERROR_WRITE_PROTECT)
     bool failRename = false;
     bool failClose = false;
     bool failDataSync = false;    // fdatasync and fsync of a file fail with EIO
@@ -35,9 +36,6 @@ public:
     // (once for a run of writes), "fdatasync(temp)", "close(temp)",
     // "rename(temp,target)", "fsync(folder)", "close(folder)", ...
     std::vector<std::string> OutputCalls() const;
-
-private:
-    platform::PosixCalls previous_;
 };
 
 }  // namespace kelmoro::test

@@ -1,11 +1,11 @@
 // WAV files for tests, and small file helpers.
 #include "support/wav_builder.h"
 
-#include <sys/stat.h>
-
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+
+#include "platform/file_identity.h"
 
 namespace kelmoro::test {
 
@@ -94,8 +94,7 @@ Bytes ReadFile(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0;
+    return platform::IdentityOf(path).has_value();
 }
 
 }  // namespace kelmoro::test

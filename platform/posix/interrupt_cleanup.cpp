@@ -1,5 +1,5 @@
 // Removal of temporary files (and cutting back of standard output) on SIGINT,
-// SIGTERM and SIGHUP; SIGXFSZ ignored.
+// SIGTERM and SIGHUP; SIGXFSZ ignored (the POSIX side).
 // The handler may only make async-signal-safe calls: it reads fixed buffers
 // whose state is a lock-free atomic, unlinks, truncates, and re-raises the
 // signal.
@@ -96,9 +96,9 @@ void ForgetOnInterrupt(int slot) {
     if (slot >= 0 && slot < kSlots) g_slots[slot].state.store(kFree);
 }
 
-void CutBackOnInterrupt(int fd, off_t length) {
-    g_cutBackLength.store(length);
-    g_cutBackFd.store(fd);  // the length is in place before the handler may use it
+void CutBackOnInterrupt(std::uint64_t length) {
+    g_cutBackLength.store(static_cast<off_t>(length));
+    g_cutBackFd.store(STDOUT_FILENO);  // the length is in place before the handler may use it
 }
 
 void ForgetCutBackOnInterrupt() {
@@ -106,12 +106,13 @@ void ForgetCutBackOnInterrupt() {
 }
 
 InterruptsHeld::InterruptsHeld() {
+    static_assert(sizeof(sigset_t) <= sizeof saved_);
     const sigset_t held = InterruptSignals();
-    pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    pthread_sigmask(SIG_BLOCK, &held, reinterpret_cast<sigset_t*>(saved_));
 }
 
 InterruptsHeld::~InterruptsHeld() {
-    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    pthread_sigmask(SIG_SETMASK, reinterpret_cast<const sigset_t*>(saved_), nullptr);
 }
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-// Buffered, atomically and durably replacing file output.
+// Buffered, atomically and durably replacing file output: the POSIX side.
 #include "output_file.h"
 
 #include <fcntl.h>
@@ -71,11 +71,51 @@ bool TakeOverAttributes(int fd, const struct stat& old) {
 
 }  // namespace
 
-OutputFile::~OutputFile() {
+// The POSIX side: a descriptor for the file and one for its folder.
+class OutputFile::Impl {
+public:
+    ~Impl();
+    bool Create(const std::string& path);
+    bool CreateOnStandardOutput();
+    bool Write(const void* bytes, std::size_t count);
+    bool Commit();
+    void Discard();
+    bool FolderGone() const;
+    std::uint64_t Accepted() const { return accepted_; }
+    bool CanPatch() const { return fd_ >= 0 && (!standardOutput_ || patchable_); }
+    bool Patch(std::uint64_t offset, const void* bytes, std::size_t count);
+
+private:
+    bool Flush();
+    bool OpenTemporary(const std::string& path, bool replacing);
+    void CloseFolder();
+    // Lets standard output go; a regular file not kept is cut back.
+    void ReleaseStandardOutput(bool keep);
+
+    static constexpr std::size_t kBufferSize = 256 * 1024;
+    int fd_ = -1;
+    int folderFd_ = -1;
+    int cleanupSlot_ = -1;  // the temporary file's slot for removal on interruption
+    bool failed_ = false;
+    bool standardOutput_ = false;  // writing to standard output, not to a file of ours
+    bool patchable_ = false;       // standard output that Patch can reach
+    bool syncable_ = false;        // standard output that is a regular file
+    std::uint64_t base_ = 0;       // where standard output stood when we began
+    off_t startOffset_ = -1;       // the same, for any regular file; -1: unknown
+    off_t startLength_ = 0;        // its length then
+    std::uint64_t accepted_ = 0;   // bytes taken by Write
+    std::uint64_t flushed_ = 0;    // bytes handed to the system
+    std::string targetPath_;
+    std::string temporaryPath_;
+    std::unique_ptr<unsigned char[]> buffer_;
+    std::size_t bufferFill_ = 0;
+};
+
+OutputFile::Impl::~Impl() {
     Discard();
 }
 
-bool OutputFile::Create(const std::string& path) {
+bool OutputFile::Impl::Create(const std::string& path) {
     Discard();
     failed_ = false;
     bufferFill_ = 0;
@@ -108,7 +148,7 @@ bool OutputFile::Create(const std::string& path) {
     return true;
 }
 
-bool OutputFile::CreateOnStandardOutput() {
+bool OutputFile::Impl::CreateOnStandardOutput() {
     Discard();
     failed_ = false;
     bufferFill_ = 0;
@@ -125,20 +165,20 @@ bool OutputFile::CreateOnStandardOutput() {
     // Appending, the next write goes to the end wherever the offset stands.
     startOffset_ = syncable_ && flags != -1 && (flags & O_APPEND) == 0 ? start : -1;
     startLength_ = info.st_size;
-    if (syncable_) CutBackOnInterrupt(STDOUT_FILENO, startLength_);
+    if (syncable_) CutBackOnInterrupt(static_cast<std::uint64_t>(startLength_));
     fd_ = STDOUT_FILENO;
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
     return true;
 }
 
-bool OutputFile::FolderGone() const {
+bool OutputFile::Impl::FolderGone() const {
     struct stat info;
     return folderFd_ >= 0 &&
            RetryInterrupted([&] { return Posix().fstat(folderFd_, &info); }) == 0 &&
            info.st_nlink == 0;
 }
 
-bool OutputFile::Patch(std::uint64_t offset, const void* bytes, std::size_t count) {
+bool OutputFile::Impl::Patch(std::uint64_t offset, const void* bytes, std::size_t count) {
     if (!CanPatch() || failed_ || offset + count > accepted_) return false;
     if (offset >= flushed_) {
         std::memcpy(buffer_.get() + (offset - flushed_), bytes, count);
@@ -155,7 +195,7 @@ bool OutputFile::Patch(std::uint64_t offset, const void* bytes, std::size_t coun
     return true;
 }
 
-bool OutputFile::OpenTemporary(const std::string& path, bool replacing) {
+bool OutputFile::Impl::OpenTemporary(const std::string& path, bool replacing) {
     static std::mt19937_64 generator{std::random_device{}()};
     // Created and named for removal in one step: an interruption between
     // the two would leave the file behind.
@@ -179,7 +219,7 @@ bool OutputFile::OpenTemporary(const std::string& path, bool replacing) {
     return false;
 }
 
-bool OutputFile::Flush() {
+bool OutputFile::Impl::Flush() {
     std::size_t done = 0;
     while (done < bufferFill_) {
         ssize_t wrote = RetryInterrupted(
@@ -195,7 +235,7 @@ bool OutputFile::Flush() {
     return true;
 }
 
-bool OutputFile::Write(const void* bytes, std::size_t count) {
+bool OutputFile::Impl::Write(const void* bytes, std::size_t count) {
     if (fd_ < 0 || failed_) return false;
     const auto* in = static_cast<const unsigned char*>(bytes);
     while (count > 0) {
@@ -210,7 +250,7 @@ bool OutputFile::Write(const void* bytes, std::size_t count) {
     return true;
 }
 
-bool OutputFile::Commit() {
+bool OutputFile::Impl::Commit() {
     if (standardOutput_) {
         const bool ok = fd_ >= 0 && !failed_ && Flush() &&
                         (!syncable_ || Synced(RetryInterrupted([&] { return Posix().fdatasync(fd_); })));
@@ -253,7 +293,7 @@ bool OutputFile::Commit() {
     return !failed_;
 }
 
-void OutputFile::Discard() {
+void OutputFile::Impl::Discard() {
     if (standardOutput_) {
         ReleaseStandardOutput(false);
         return;
@@ -270,7 +310,7 @@ void OutputFile::Discard() {
     CloseFolder();
 }
 
-void OutputFile::ReleaseStandardOutput(bool keep) {
+void OutputFile::Impl::ReleaseStandardOutput(bool keep) {
     // Standard output stays open for the program. A regular file loses what
     // this output added, so that it never holds part of a failed AU file,
     // and the next writer goes on where this one began; what reached a pipe
@@ -285,9 +325,25 @@ void OutputFile::ReleaseStandardOutput(bool keep) {
     bufferFill_ = 0;
 }
 
-void OutputFile::CloseFolder() {
+void OutputFile::Impl::CloseFolder() {
     if (folderFd_ >= 0) Posix().close(folderFd_);
     folderFd_ = -1;
+}
+
+// ---- The interface, handed to the POSIX side ---------------------------------
+
+OutputFile::OutputFile() : impl_(std::make_unique<Impl>()) {}
+OutputFile::~OutputFile() = default;
+bool OutputFile::Create(const std::string& path) { return impl_->Create(path); }
+bool OutputFile::CreateOnStandardOutput() { return impl_->CreateOnStandardOutput(); }
+bool OutputFile::Write(const void* bytes, std::size_t count) { return impl_->Write(bytes, count); }
+bool OutputFile::Commit() { return impl_->Commit(); }
+void OutputFile::Discard() { impl_->Discard(); }
+bool OutputFile::FolderGone() const { return impl_->FolderGone(); }
+std::uint64_t OutputFile::Accepted() const { return impl_->Accepted(); }
+bool OutputFile::CanPatch() const { return impl_->CanPatch(); }
+bool OutputFile::Patch(std::uint64_t offset, const void* bytes, std::size_t count) {
+    return impl_->Patch(offset, bytes, count);
 }
 
 }  // namespace platform

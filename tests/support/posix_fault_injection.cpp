@@ -1,11 +1,12 @@
-// Fault injection and call recording through the file layer's table of
-// system calls.
-#include "support/fault_injection.h"
-
+// Fault injection and call recording through the POSIX file layer's table
+// of system calls.
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include <map>
+
+#include "platform/posix/posix_calls.h"
+#include "support/fault_injection.h"
 
 namespace kelmoro::test {
 namespace {
@@ -13,6 +14,7 @@ namespace {
 Faults g_faults;
 long g_bytesWritten = 0;
 platform::PosixCalls g_real = platform::RealPosixCalls();
+platform::PosixCalls g_previous;
 std::vector<std::string> g_calls;
 std::map<int, std::string> g_fdNames;  // output descriptors: "temp" or "folder"
 
@@ -111,11 +113,11 @@ ScopedFaults::ScopedFaults(const Faults& faults) {
     calls.rename = FaultyRename;
     calls.fdatasync = FaultyDataSync;
     calls.fsync = FaultySync;
-    previous_ = platform::SetPosixCallsForTesting(calls);
+    g_previous = platform::SetPosixCallsForTesting(calls);
 }
 
 ScopedFaults::~ScopedFaults() {
-    platform::SetPosixCallsForTesting(previous_);
+    platform::SetPosixCallsForTesting(g_previous);
 }
 
 std::vector<std::string> ScopedFaults::OutputCalls() const {
