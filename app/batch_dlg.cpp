@@ -108,7 +108,13 @@ void CBatchDlg::RunBatch() {
         ShowFileInProgress(index);
         m_messages.clear();
         SetInputPath(m_paths[index]);
-        const bool converted = Convert(*this);
+        bool converted = false;
+        if (auto refusal = m_written.Refusal(m_paths[index], std::string())) {
+            ReportError(*refusal);
+        } else {
+            converted = Convert(*this);
+            if (converted) m_written.Record(m_paths[index], g_convertContext.outputPath);
+        }
         m_outcome.Add(m_paths[index], converted, std::move(m_messages));
         m_messages.clear();
         m_batchProgress->SetValue(static_cast<int>(index + 1));

@@ -4,7 +4,8 @@
 // which the engine drives exactly as it drives the conversion dialog's, and
 // the count and bar of the whole batch. As the engine's host it keeps each
 // file's messages instead of showing a box per file; at the end it shows
-// one summary box and closes.
+// one summary box and closes. A file whose AU file was written for an
+// earlier file of the batch is not converted and fails, as on the console.
 //
 // The 中止 button, Escape and the close box stop the batch after the file in
 // progress: a conversion is never cut in the middle. As in the conversion
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "batch_outcome.h"
+#include "console/run_outputs.h"
 #include "progress_host.h"
 
 namespace kelmoro {
@@ -54,6 +56,7 @@ private:
     void OnClose(wxCloseEvent& event);
 
     std::vector<std::string> m_paths;
+    RunOutputs m_written;  // no file replaces the AU file of an earlier one
     BatchOutcome m_outcome;
     std::vector<std::string> m_messages;  // of the file in progress
     wxStaticText* m_fileLabel = nullptr;

@@ -5,14 +5,22 @@
 
 #include "console/console_host.h"
 #include "console/console_output.h"
+#include "console/run_outputs.h"
 
 namespace kelmoro {
 
-int ConvertOnConsole(const std::string& path) {
+int ConvertOnConsole(const std::vector<std::string>& paths) {
     ConsoleHost host("kelmoro", stderr, isatty(STDERR_FILENO) == 1);
-    const bool converted =
-        ConvertFileOnConsole(host, path, ConsoleOptions{}, stdout) == FileOutcome::kConverted;
-    return FinishOutput(converted ? 0 : 1, "kelmoro");
+    // The files make one run: none replaces the AU file of an earlier one.
+    RunOutputs run;
+    bool allConverted = true;
+    for (const std::string& path : paths) {
+        if (ConvertFileOnConsole(host, path, ConsoleOptions{}, stdout, &run) !=
+            FileOutcome::kConverted) {
+            allConverted = false;
+        }
+    }
+    return FinishOutput(allConverted ? 0 : 1, "kelmoro");
 }
 
 }  // namespace kelmoro

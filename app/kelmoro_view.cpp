@@ -121,7 +121,10 @@ void CKelmoroView::ResizeParentToFit() {
     const wxSize form = m_form->TemplateSize();
     const wxSize excess(std::max(0, view.x - form.x), std::max(0, view.y - form.y));
     if (excess.x == 0 && excess.y == 0) return;
-    m_frame->SetSize(m_frame->GetSize() - excess);
+    // By the client area, not the whole window: where GTK draws the title
+    // bar itself (Wayland), the window's size includes it and its shadow,
+    // which are not known before the window is first shown.
+    m_frame->SetClientSize(m_frame->GetClientSize() - excess);
     m_frame->RecalcLayout();
 }
 

@@ -8,10 +8,12 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "command_line.h"
+#include "console/console_output.h"
 #include "console_convert.h"
 #include "kelmoro_app.h"
 #include "platform/code_page.h"
@@ -33,9 +35,7 @@ void UseUtf8Characters() {
     if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     // Both roads, the dialog's and the console's, write AU files.
     platform::KeepStandardStreamsOpen();
     platform::InstallInterruptCleanup();
@@ -48,10 +48,10 @@ int main(int argc, char** argv) {
     switch (kelmoro::FindInfoRequest(arguments)) {
         case kelmoro::InfoRequest::kHelp:
             std::fputs(res::kUsage, stdout);
-            return std::fflush(stdout) == 0 ? 0 : 1;
+            return kelmoro::FinishOutput(0, "kelmoro");
         case kelmoro::InfoRequest::kVersion:
             std::printf(res::kVersionFormat, KELMORO_VERSION);
-            return std::fflush(stdout) == 0 ? 0 : 1;
+            return kelmoro::FinishOutput(0, "kelmoro");
         case kelmoro::InfoRequest::kNone:
             break;
     }
@@ -69,14 +69,8 @@ int main(int argc, char** argv) {
         haveDisplay = wxEntryStart(toolkitArgc, toolkitArgv);
     }
     if (!haveDisplay) {
-        if (convertFile) {
-            // Each file in turn, as with a display; 0 only if all converted.
-            int status = 0;
-            for (const std::string& fileName : info.fileNames) {
-                if (kelmoro::ConvertOnConsole(fileName) != 0) status = 1;
-            }
-            return status;
-        }
+        // Each file in turn, as with a display; 0 only if all converted.
+        if (convertFile) return kelmoro::ConvertOnConsole(info.fileNames);
         std::fprintf(stderr, "%s\n", res::kNeedsDisplay);
         return 1;
     }
@@ -96,4 +90,20 @@ int main(int argc, char** argv) {
     }
     wxEntryCleanup();
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // Nothing the program throws on purpose; a job reports its own lack
+        // of memory, and anything else ends the program with a line.
+        std::fputs("kelmoro: out of memory\n", stderr);
+    } catch (...) {
+        // A library's own text means nothing to the user.
+        std::fputs("kelmoro: an internal error ended the program\n", stderr);
+    }
+    return 1;
 }

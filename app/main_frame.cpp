@@ -67,7 +67,8 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
 wxEND_EVENT_TABLE()
 
 CMainFrame::CMainFrame()
-    : m_helpMode(*this, [this](bool helpWanted) { OnHelpModeEnd(helpWanted); }) {}
+    : m_helpMode(*this, [this](bool helpWanted) { OnHelpModeEnd(helpWanted); }),
+      m_leds(OpenKeyboardLeds()) {}
 
 CMainFrame::~CMainFrame() {
     m_manager.UnInit();
@@ -254,11 +255,11 @@ void CMainFrame::ShowIdleMessage() {
 
 void CMainFrame::UpdateIndicators() {
     if (m_wndStatusBar == nullptr) return;
-    if (!m_leds.Read()) return;
+    if (!m_leds->Read()) return;
     for (int field = 0; field < m_wndStatusBar->GetFieldsCount(); ++field) {
         for (const Indicator& indicator : kIndicatorTable) {
             if (indicator.id != kIndicators[field]) continue;
-            const wxString text = m_leds.Lit(indicator.led) ? U8(indicator.text) : "";
+            const wxString text = m_leds->Lit(indicator.led) ? U8(indicator.text) : "";
             if (text != m_indicatorTexts[field]) {
                 m_indicatorTexts[field] = text;
                 m_wndStatusBar->SetStatusText(text, field);

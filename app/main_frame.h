@@ -77,7 +77,7 @@ private:
     wxAuiManager m_manager;
     wxWindow* m_viewWindow = nullptr;
     HelpMode m_helpMode;
-    KeyboardLeds m_leds;
+    std::unique_ptr<KeyboardLeds> m_leds;  // of the display's windowing system
     int m_flyByTool = -1;
     wxString m_indicatorTexts[5];
 

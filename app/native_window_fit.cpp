@@ -11,16 +11,24 @@ namespace kelmoro {
 
 namespace {
 
-// A window manager keeps windows on the screen itself (and knows the size of
-// the frame it adds); only on a bare X server does nothing.
-bool WithoutWindowManager(GtkWidget* widget) {
+enum class Fit { kNothing, kSize, kSizeAndPosition };
+
+// What the program must do itself. On X11 a window manager keeps windows on
+// the screen (and knows the size of the frame it adds); only on a bare X
+// server does nothing. A Wayland compositor places every window, and a
+// client cannot move its own; but it need not shrink a window larger than
+// the output (weston does not), so the size is kept in bounds there.
+Fit FitNeeded(GtkWidget* widget) {
     GdkScreen* screen = gtk_widget_get_screen(widget);
-    return GDK_IS_X11_SCREEN(screen) &&
-           std::strcmp(gdk_x11_screen_get_window_manager_name(screen), "unknown") == 0;
+    if (!GDK_IS_X11_SCREEN(screen)) return Fit::kSize;
+    return std::strcmp(gdk_x11_screen_get_window_manager_name(screen), "unknown") == 0
+               ? Fit::kSizeAndPosition
+               : Fit::kNothing;
 }
 
 void FitToWorkArea(GtkWindow* window) {
-    if (!WithoutWindowManager(GTK_WIDGET(window))) return;
+    const Fit fit = FitNeeded(GTK_WIDGET(window));
+    if (fit == Fit::kNothing) return;
     GdkWindow* native = gtk_widget_get_window(GTK_WIDGET(window));
     if (native == nullptr) return;
     GdkMonitor* monitor =
@@ -28,6 +36,18 @@ void FitToWorkArea(GtkWindow* window) {
     if (monitor == nullptr) return;
     GdkRectangle area;
     gdk_monitor_get_workarea(monitor, &area);
+
+    if (fit == Fit::kSize) {
+        // A largest size, not a resize: GTK keeps every size it gives the
+        // window within it, the chooser's own first one included, which
+        // would replace a resize made now. It measures the whole window,
+        // GTK's title bar and shadow included.
+        GdkGeometry hints = {};
+        hints.max_width = area.width;
+        hints.max_height = area.height;
+        gtk_window_set_geometry_hints(window, nullptr, &hints, GDK_HINT_MAX_SIZE);
+        return;
+    }
 
     // The window manager's frame, if any, must fit too: the size set is
     // the inside's, the position the frame's.

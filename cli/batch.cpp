@@ -5,34 +5,39 @@
 #include "engine/convert_context.h"
 #include "engine/convert_job.h"
 #include "parallel_runner.h"
+#include "platform/path_guard.h"
 
 namespace kelmoro {
 
 RunLedger::Decision RunLedger::Decide(const std::string& input, Ticket& ticket,
                                       std::string& refusal) {
-    const auto target = OutputPathFor(input, settings_.console.outputFolder);
     ticket = Ticket{};
-    if (!target) return Decision::kConvert;  // the job itself says why it cannot
-    ticket.target = *target;
-    ticket.key = OutputClaims::KeyFor(*target);
-    std::string earlier;
-    switch (claims_.Look(ticket.key, &earlier)) {
-        case OutputClaims::State::kBeingWritten:
-            return Decision::kWait;
-        case OutputClaims::State::kWritten:
-            refusal = AlreadyWrittenMessage(*target, earlier);
-            ticket = Ticket{};
-            return Decision::kRefuse;
-        case OutputClaims::State::kFree:
-            break;
+    // A list read by lines can hold a NUL byte: one read without -0, for
+    // one. The system would take only the text before it.
+    if (platform::PathHoldsNul(input)) {
+        refusal = kNameHoldsNul;
+        return Decision::kRefuse;
     }
-    claims_.Begin(ticket.key, input);
+    const auto target = OutputPathFor(input, settings_.console.outputFolder);
+    if (!target) return Decision::kConvert;  // the job itself says why it cannot
+    const std::string key = OutputClaims::KeyFor(*target);
+    if (claims_.Claimed(key)) return Decision::kWait;
+    if (auto written = written_.Refusal(input, settings_.console.outputFolder)) {
+        refusal = std::move(*written);
+        return Decision::kRefuse;
+    }
+    claims_.Claim(key);
+    ticket = Ticket{key};
     return Decision::kConvert;
 }
 
 void RunLedger::Finish(const Ticket& ticket, const FileReport& report) {
     if (ticket.key.empty()) return;
-    claims_.End(ticket.key, report.outcome == FileOutcome::kConverted);
+    claims_.Release(ticket.key);
+    // Only a file counts: -c and - leave nothing beside the input.
+    if (report.outcome == FileOutcome::kConverted && !report.output.empty()) {
+        written_.Record(report.input, report.output);
+    }
 }
 
 void RunLedger::Report(const FileReport& report) {
@@ -89,7 +94,11 @@ RunTotals RunOneAtATime(InputList& inputs, const RunSettings& settings) {
 }  // namespace
 
 RunTotals RunBatch(InputList& inputs, const RunSettings& settings) {
-    if (settings.jobs <= 1) return RunOneAtATime(inputs, settings);
+    // AU data on standard output comes from one input, written by this
+    // process itself: a closed pipe ends it by SIGPIPE as it ends any filter.
+    const bool standardOutput =
+        settings.console.toStandardOutput || settings.console.dashIsStandardInput;
+    if (settings.jobs <= 1 || standardOutput) return RunOneAtATime(inputs, settings);
     return ConvertInParallel(inputs, settings);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "console/console_host.h"
+#include "console/run_outputs.h"
 #include "input_list.h"
 #include "json_report.h"
 #include "output_claims.h"
@@ -28,6 +29,11 @@ struct RunTotals {
     std::size_t failed = 0;
 };
 
+// The error text of an input whose name holds a NUL byte.
+inline constexpr const char* kNameHoldsNul =
+    "the name holds a NUL byte and can name no file; nothing opened or written (for a list "
+    "whose names end in NUL, give -0)";
+
 // The run's book of output names and results.
 class RunLedger {
 public:
@@ -36,12 +42,12 @@ public:
     enum class Decision { kConvert, kWait, kRefuse };
     // The output an input maps to, as claimed.
     struct Ticket {
-        std::string target;  // empty: the input gives no AU name
-        std::string key;
+        std::string key;  // empty: nothing claimed
     };
     // Whether `input` may be converted now. kConvert claims its output
     // until Finish; kWait: an earlier input still converting maps to the
-    // same file; kRefuse: `refusal` holds the error text.
+    // same file; kRefuse: `refusal` holds the error text (the AU file was
+    // written for an earlier input, or the name holds a NUL byte).
     Decision Decide(const std::string& input, Ticket& ticket, std::string& refusal);
     // The conversion claimed by `ticket` has ended.
     void Finish(const Ticket& ticket, const FileReport& report);
@@ -54,6 +60,7 @@ public:
 private:
     const RunSettings& settings_;
     OutputClaims claims_;
+    RunOutputs written_;
     RunTotals totals_;
 };
 

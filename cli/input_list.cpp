@@ -25,13 +25,13 @@ InputList::~InputList() {
 std::optional<std::string> InputList::OpenLists() {
     for (Source& source : sources_) {
         if (!source.given.isList) continue;
-        if (source.given.name == "-") {
-            source.list = stdin;
-            continue;
-        }
-        source.list = platform::OpenList(source.given.name);
-        if (source.list == nullptr) {
-            return "cannot read file list '" + source.given.name + "': " + std::strerror(errno);
+        source.list = source.given.name == "-" ? stdin : platform::OpenList(source.given.name);
+        int error = source.list == nullptr ? errno : 0;
+        // A folder opens, and only its first read fails: it is refused here,
+        // as a list that cannot be opened.
+        if (error == 0 && platform::IsFolder(source.list)) error = EISDIR;
+        if (error != 0) {
+            return "cannot read file list '" + source.given.name + "': " + std::strerror(error);
         }
     }
     return std::nullopt;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
-#include <exception>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,10 +66,14 @@ int main(int argc, char** argv) {
         for (std::string& argument : arguments) pointers.push_back(argument.data());
         pointers.push_back(nullptr);
         status = Run(static_cast<int>(arguments.size()), pointers.data());
-    } catch (const std::exception& error) {
-        // Nothing the program throws on purpose; out of memory outside the
-        // engine's own checks ends with a line and status 1, not an abort.
-        std::fprintf(stderr, "kelmoro-cli: %s\n", error.what());
+    } catch (const std::bad_alloc&) {
+        // Nothing the program throws on purpose; out of memory outside a
+        // job (a job reports its own) ends the run with a line and status 1.
+        std::fputs("kelmoro-cli: out of memory\n", stderr);
+        status = kelmoro::kExitFailed;
+    } catch (...) {
+        // A library's own text means nothing to the user.
+        std::fputs("kelmoro-cli: an internal error ended the run\n", stderr);
         status = kelmoro::kExitFailed;
     }
     return kelmoro::FinishOutput(status, "kelmoro-cli");

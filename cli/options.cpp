@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "platform/console_text.h"
 #include "platform/file_queries.h"
@@ -54,33 +55,52 @@ int UsageError(const std::string& text) {
     return kExitUsage;
 }
 
-bool Is(const char* argument, const char* shortName, const char* longName) {
-    return (shortName != nullptr && std::strcmp(argument, shortName) == 0) ||
-           std::strcmp(argument, longName) == 0;
+// The options, each with the letter and the long name it is given by.
+enum class Option {
+    kQuiet,
+    kNoClobber,
+    kNull,
+    kFilter,
+    kStdout,
+    kJson,
+    kOutputDir,
+    kJobs,
+    kFilesFrom,
+    kHelp,
+    kVersion
+};
+struct OptionName {
+    Option option;
+    char letter;  // '\0': a long name only
+    const char* name;
+    bool takesValue;
+};
+constexpr OptionName kOptionNames[] = {
+    {Option::kQuiet, 'q', "quiet", false},
+    {Option::kNoClobber, 'n', "no-clobber", false},
+    {Option::kNull, '0', "null", false},
+    {Option::kFilter, 'F', "filter", false},
+    {Option::kStdout, 'c', "stdout", false},
+    {Option::kJson, '\0', "json", false},
+    {Option::kOutputDir, 'o', "output-dir", true},
+    {Option::kJobs, 'j', "jobs", true},
+    {Option::kFilesFrom, '\0', "files-from", true},
+    {Option::kHelp, 'h', "help", false},
+    {Option::kVersion, '\0', "version", false},
+};
+
+const OptionName* ByLetter(char letter) {
+    for (const OptionName& name : kOptionNames) {
+        if (letter != '\0' && name.letter == letter) return &name;
+    }
+    return nullptr;
 }
 
-// The value of an option given as "--name=VALUE", "--name VALUE", "-xVALUE"
-// or "-x VALUE"; nothing when `argument` is not that option. `shortName`
-// may be null for a long option alone.
-std::optional<std::string> OptionValue(int argc, char** argv, int& i, const char* shortName,
-                                       const char* longName, bool& missing) {
-    const char* argument = argv[i];
-    const std::size_t longLength = std::strlen(longName);
-    const char* inlineValue = nullptr;
-    if (std::strncmp(argument, longName, longLength) == 0 && argument[longLength] == '=') {
-        inlineValue = argument + longLength + 1;
-    } else if (shortName != nullptr && std::strncmp(argument, shortName, 2) == 0 &&
-               argument[2] != '\0') {
-        inlineValue = argument + 2;
-    } else if (!Is(argument, shortName, longName)) {
-        return std::nullopt;
+const OptionName* ByName(std::string_view given) {
+    for (const OptionName& name : kOptionNames) {
+        if (given == name.name) return &name;
     }
-    if (inlineValue != nullptr) return std::string(inlineValue);
-    if (i + 1 >= argc) {
-        missing = true;
-        return std::string();
-    }
-    return std::string(argv[++i]);
+    return nullptr;
 }
 
 // A usage error for an output folder that cannot be used, or nothing.
@@ -116,7 +136,8 @@ std::optional<int> CheckStandardStreams(const CliOptions& options) {
     if (!readsStandardInput && !options.console.toStandardOutput) return std::nullopt;
     const std::string what = options.console.toStandardOutput ? "-c" : "'-'";
     if (options.sources.size() > 1 || lists > 0) {
-        return UsageError(what + " takes one input file: its AU data is all that goes to standard output");
+        return UsageError(what +
+                          " takes one input file: its AU data is all that goes to standard output");
     }
     if (!options.console.outputFolder.empty()) {
         return UsageError(what + " writes to standard output; it cannot be combined with -o");
@@ -128,12 +149,70 @@ std::optional<int> CheckStandardStreams(const CliOptions& options) {
         return UsageError(what + " writes to standard output; it cannot be combined with --json");
     }
     if (platform::IsTerminal(stdout)) {
-        std::fputs("kelmoro-cli: AU data not written to a terminal; redirect standard output\n", stderr);
+        std::fputs("kelmoro-cli: AU data not written to a terminal; redirect standard output\n",
+                   stderr);
         return kExitFailed;
     }
     if (readsStandardInput && platform::IsTerminal(stdin)) {
-        std::fputs("kelmoro-cli: WAV data not read from a terminal; redirect standard input\n", stderr);
+        std::fputs("kelmoro-cli: WAV data not read from a terminal; redirect standard input\n",
+                   stderr);
         return kExitFailed;
+    }
+    return std::nullopt;
+}
+
+// Carries out one option as given (`spelled`: "-o" or "--output-dir"), with
+// its value when it takes one and one was there. Nothing to go on, or the
+// status to end with at once.
+std::optional<int> Apply(const OptionName& given, const std::string& spelled,
+                         const std::optional<std::string>& value, CliOptions& options,
+                         bool& anyInput) {
+    switch (given.option) {
+        case Option::kQuiet:
+            options.console.quiet = true;
+            break;
+        case Option::kNoClobber:
+            options.console.noClobber = true;
+            break;
+        case Option::kNull:
+            options.nullSeparated = true;
+            break;
+        case Option::kFilter:
+            options.console.filtered = true;
+            break;
+        case Option::kStdout:
+            options.console.toStandardOutput = true;
+            break;
+        case Option::kJson:
+            options.json = true;
+            break;
+        case Option::kOutputDir:
+            if (!value) return UsageError("option '" + spelled + "' needs a folder");
+            if (auto problem = OutputFolderProblem(*value)) return UsageError(*problem);
+            options.console.outputFolder = *value;
+            break;
+        case Option::kJobs: {
+            if (!value) return UsageError("option '" + spelled + "' needs a number");
+            char* end = nullptr;
+            const long jobs = std::strtol(value->c_str(), &end, 10);
+            if (value->empty() || *end != '\0' || jobs < 0 || jobs > 1024) {
+                return UsageError("jobs must be a number from 0 to 1024, not '" + *value + "'");
+            }
+            options.jobs = static_cast<int>(jobs);
+            break;
+        }
+        case Option::kFilesFrom:
+            if (!value || value->empty())
+                return UsageError("option '" + spelled + "' needs a file");
+            options.sources.push_back({true, *value});
+            anyInput = true;
+            break;
+        case Option::kHelp:
+            std::fputs(kUsage, stdout);
+            return kExitConverted;
+        case Option::kVersion:
+            std::printf("kelmoro-cli %s\n", KELMORO_VERSION);
+            return kExitConverted;
     }
     return std::nullopt;
 }
@@ -150,54 +229,47 @@ std::optional<int> ParseArguments(int argc, char** argv, CliOptions& options) {
             anyInput = true;
             continue;
         }
-        bool missing = false;
         if (std::strcmp(argument, "--") == 0) {
             optionsEnded = true;
-        } else if (Is(argument, "-q", "--quiet")) {
-            options.console.quiet = true;
-        } else if (Is(argument, "-n", "--no-clobber")) {
-            options.console.noClobber = true;
-        } else if (Is(argument, "-0", "--null")) {
-            options.nullSeparated = true;
-        } else if (Is(argument, "-F", "--filter")) {
-            options.console.filtered = true;
-        } else if (Is(argument, "-c", "--stdout")) {
-            options.console.toStandardOutput = true;
-        } else if (Is(argument, nullptr, "--json")) {
-            options.json = true;
-        } else if (auto folder = OptionValue(argc, argv, i, "-o", "--output-dir", missing)) {
-            if (missing) return UsageError(std::string("option '") + argument + "' needs a folder");
-            if (auto problem = OutputFolderProblem(*folder)) return UsageError(*problem);
-            options.console.outputFolder = *folder;
-        } else if (auto jobs = OptionValue(argc, argv, i, "-j", "--jobs", missing)) {
-            if (missing) return UsageError(std::string("option '") + argument + "' needs a number");
-            char* end = nullptr;
-            const long value = std::strtol(jobs->c_str(), &end, 10);
-            if (jobs->empty() || *end != '\0' || value < 0 || value > 1024) {
-                return UsageError("jobs must be a number from 0 to 1024, not '" + *jobs + "'");
+            continue;
+        }
+        std::optional<std::string> value;
+        if (argument[1] == '-') {
+            // "--name", "--name=VALUE" or "--name VALUE".
+            const char* equals = std::strchr(argument, '=');
+            const std::string_view name =
+                equals == nullptr ? std::string_view(argument + 2)
+                                  : std::string_view(argument + 2, equals - argument - 2);
+            const OptionName* given = ByName(name);
+            if (given == nullptr || (equals != nullptr && !given->takesValue)) {
+                return UsageError(std::string("unknown option '") + argument + "'");
             }
-            options.jobs = static_cast<int>(value);
-        } else if (auto list = OptionValue(argc, argv, i, nullptr, "--files-from", missing)) {
-            if (missing || list->empty()) {
-                return UsageError(std::string("option '") + argument + "' needs a file");
-            }
-            options.sources.push_back({true, *list});
-            anyInput = true;
-        } else if (Is(argument, "-h", "--help")) {
-            std::fputs(kUsage, stdout);
-            return kExitConverted;
-        } else if (Is(argument, nullptr, "--version")) {
-            std::printf("kelmoro-cli %s\n", KELMORO_VERSION);
-            return kExitConverted;
-        } else {
-            return UsageError(std::string("unknown option '") + argument + "'");
+            if (given->takesValue && equals != nullptr) value = equals + 1;
+            if (given->takesValue && equals == nullptr && i + 1 < argc) value = argv[++i];
+            const std::string spelled = "--" + std::string(name);
+            if (auto status = Apply(*given, spelled, value, options, anyInput)) return status;
+            continue;
+        }
+        // Letters, several in one argument as getopt takes them ("-qn"); one
+        // that takes a value takes the rest of the argument ("-j2", "-qj2"),
+        // or else the next argument ("-qj 2").
+        for (const char* letter = argument + 1; *letter != '\0'; ++letter) {
+            const OptionName* given = ByLetter(*letter);
+            if (given == nullptr)
+                return UsageError(std::string("unknown option '-") + *letter + "'");
+            if (given->takesValue && letter[1] != '\0') value = letter + 1;
+            if (given->takesValue && letter[1] == '\0' && i + 1 < argc) value = argv[++i];
+            const std::string spelled = std::string("-") + *letter;
+            if (auto status = Apply(*given, spelled, value, options, anyInput)) return status;
+            if (given->takesValue) break;
         }
     }
     if (!anyInput) return UsageError("no input file");
     if (auto status = CheckStandardStreams(options)) return status;
     // Only "-" alone on the command line is standard input; in a list it is
     // a file of that name.
-    options.console.dashIsStandardInput = options.sources.size() == 1 && !options.sources[0].isList &&
+    options.console.dashIsStandardInput = options.sources.size() == 1 &&
+                                          !options.sources[0].isList &&
                                           options.sources[0].name == kStandardInputArgument;
     return std::nullopt;
 }

@@ -150,7 +150,13 @@ bool ServeRun(PipeEnd& tasks, PipeEnd& results, platform::TextCapture& out,
     while (ReceiveFrame(tasks, frame)) {
         WorkerAnswer answer;
         ConsoleHost host("kelmoro-cli", err.Stream(), false);
-        answer.report = ConvertOne(host, frame, settings, out.Stream());
+        try {
+            answer.report = ConvertOne(host, frame, settings, out.Stream());
+        } catch (...) {
+            // Ends here, not in the run's code: the run says that the
+            // conversion ended abnormally.
+            return false;
+        }
         answer.out = out.Take();
         answer.err = err.Take();
         if (!SendFrame(results, EncodeAnswer(answer))) return false;

@@ -9,8 +9,9 @@
 #include "engine/messages.h"
 #include "platform/code_page.h"
 #include "platform/console_text.h"
-#include "platform/file_queries.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
+#include "run_outputs.h"
 
 namespace kelmoro {
 namespace {
@@ -59,6 +60,12 @@ void ConsoleHost::SetProgressRange(int low, int high) {
 
 void ConsoleHost::SetProgressPos(int position) {
     if (!drawProgress_ || errors_ == nullptr) return;
+    // The engine sets the bar back to its start once a file is done: here
+    // that clears it, instead of drawing it empty just before it goes.
+    if (barShown_ && position <= low_) {
+        FinishBar();
+        return;
+    }
     // Positions outside the range show as the nearest end, as on a real bar.
     const int clamped = std::clamp(position, low_, high_);
     const int percent = (clamped - low_) * 100 / (high_ - low_);
@@ -81,7 +88,7 @@ void ConsoleHost::FinishBar() {
 }
 
 FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& argument,
-                                 const ConsoleOptions& options, std::FILE* out) {
+                                 const ConsoleOptions& options, std::FILE* out, RunOutputs* run) {
     const bool standardInput = options.dashIsStandardInput && argument == kStandardInputArgument;
     const bool standardOutput = standardInput || options.toStandardOutput;
     const std::string path = standardInput ? kStandardInputName : argument;
@@ -91,8 +98,14 @@ FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& argument,
         host.PrintLine(*target + " is a name Windows keeps for a device; no AU file written");
         return FileOutcome::kFailed;
     }
+    if (run != nullptr && !standardOutput) {
+        if (auto refusal = run->Refusal(path, options.outputFolder)) {
+            host.PrintLine(*refusal);
+            return FileOutcome::kFailed;
+        }
+    }
     if (options.noClobber && !standardOutput) {
-        if (target && platform::PathExists(*target)) {
+        if (target && platform::IdentityOf(*target)) {
             host.PrintLine("skipped: " + *target + " already exists");
             return FileOutcome::kSkipped;
         }
@@ -105,6 +118,7 @@ FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& argument,
     SetStandardStreams(false, false);
     host.FinishBar();
     if (converted) {
+        if (run != nullptr && !standardOutput) run->Record(path, g_convertContext.outputPath);
         if (!options.quiet && !standardOutput) {
             WriteOutput(out, LocaleTextKeepingPath(ConvertedMessage(path), path) + "\n",
                         host.ProgramName());

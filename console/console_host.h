@@ -70,13 +70,18 @@ struct ConsoleOptions {
 inline constexpr const char* kStandardInputArgument = "-";
 inline constexpr const char* kStandardInputName = "standard input";
 
+class RunOutputs;
+
 // Converts `path` with `host` as a console program does: the success line
 // on `out` unless quiet, and a line of its own on the host's stream for the
 // one failure the engine does not report and for a file skipped. With
 // dashIsStandardInput, the path "-" reads standard input and writes the AU
-// data to standard output.
+// data to standard output. With `run`, a file whose AU file was written for
+// an earlier input of the run is refused, and the AU file written is
+// recorded there.
 FileOutcome ConvertFileOnConsole(ConsoleHost& host, const std::string& path,
-                                 const ConsoleOptions& options, std::FILE* out);
+                                 const ConsoleOptions& options, std::FILE* out,
+                                 RunOutputs* run = nullptr);
 
 // `text` (UTF-8) with every occurrence of `path` kept as its bytes and the
 // rest in the locale's code set.

@@ -1,6 +1,9 @@
 // The conversion job and the naming of its output.
 #include "convert_job.h"
 
+#include <new>
+#include <stdexcept>
+
 #include "au_writer.h"
 #include "messages.h"
 #include "platform/code_page.h"
@@ -30,7 +33,27 @@ std::optional<std::string> OutputPathFor(const std::string& inputPath,
     return platform::JoinPath(outputFolder, *name);
 }
 
-bool Convert(CConvertContext& context, CConvertHost& host) {
+namespace {
+
+// The host's wait cursor for the span of a job, ended once: where the job
+// says, or as a job cut short by an exception unwinds.
+class WaitCursor {
+public:
+    explicit WaitCursor(CConvertHost& host) : host_(host) { host_.BeginWait(); }
+    ~WaitCursor() { End(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    void End() {
+        if (waiting_) host_.EndWait();
+        waiting_ = false;
+    }
+
+private:
+    CConvertHost& host_;
+    bool waiting_ = true;
+};
+
+bool RunJob(CConvertContext& context, CConvertHost& host) {
     context.Reset();
     const bool opened = context.standardInput ? context.inputFile.OpenStandardInput()
                                               : context.inputFile.Open(context.inputPath);
@@ -40,7 +63,7 @@ bool Convert(CConvertContext& context, CConvertHost& host) {
     }
     host.SetProgressRange(0, 100);
     host.SetProgressPos(1);
-    host.BeginWait();
+    WaitCursor wait(host);
     // The name is formed first, so that the samples can go to the AU file
     // block by block as they are read. A name without ".wav" still has its
     // file read to the end, and then ends the job without a word.
@@ -55,17 +78,34 @@ bool Convert(CConvertContext& context, CConvertHost& host) {
     context.inputFile.Close();
     if (!read) {
         context.outputFile.Discard();
-        host.EndWait();
+        wait.End();
         return false;
     }
     if (!context.standardOutput && context.outputPath.empty()) {
-        host.EndWait();
+        wait.End();
         return false;
     }
     const bool written = WriteAu(context, host);
-    host.EndWait();
+    wait.End();
     host.SetProgressPos(0);
     return written;
+}
+
+}  // namespace
+
+bool Convert(CConvertContext& context, CConvertHost& host) {
+    // Memory that cannot be had anywhere in the job (a buffer, a block, a
+    // message) ends it as any other failure: with one message, nothing of
+    // the AU file left behind, and the next file of a run still converted.
+    try {
+        return RunJob(context, host);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    context.inputFile.Close();
+    context.outputFile.Discard();
+    host.ReportError(kOutOfMemory);
+    return false;
 }
 
 bool Convert(CConvertHost& host) { return Convert(g_convertContext, host); }

@@ -3,7 +3,8 @@
 // the output, then read the WAV file and write the AU file block by block.
 // Returns true when the AU file was written. Every failure has been reported
 // through the host, except one: an input whose file name holds no ".wav",
-// which ends with nothing written and no message.
+// which ends with nothing written and no message. Running out of memory is
+// a failure like any other: the job throws nothing.
 #pragma once
 
 #include <optional>

@@ -39,8 +39,6 @@ FilteredRate::~FilteredRate() {
 bool FilteredRate::Start(int sourceRate, int targetRate) {
     if (resampler_ != nullptr) soxr_delete(resampler_);
     resampler_ = nullptr;
-    held_.clear();
-    heldStart_ = 0;
     finished_ = false;
     error_.clear();
     if (sourceRate <= 0 || targetRate <= 0) {
@@ -62,72 +60,73 @@ bool FilteredRate::Start(int sourceRate, int targetRate) {
     return true;
 }
 
-std::size_t FilteredRate::TakeHeldBack(std::int16_t* out, std::size_t outCapacity) {
-    const std::size_t count = std::min(outCapacity, held_.size() - heldStart_);
-    std::copy_n(held_.begin() + static_cast<std::ptrdiff_t>(heldStart_), count, out);
-    heldStart_ += count;
-    if (heldStart_ == held_.size()) {
-        held_.clear();
-        heldStart_ = 0;
-    }
-    return count;
-}
-
-// Feeds `count` samples (none and flushing when `in` is null) and rounds all
-// that comes out into `out`, keeping what does not fit in held_.
+// Feeds `count` samples (none and flushing when `in` is null) and rounds
+// what comes out into `out`. libsoxr is never asked for more than `out` has
+// room for: what is due beyond that stays inside it, where its stages hold
+// it at the input's rate, and comes out with the next call. Held out here
+// at the output's rate instead, a flush from 1 Hz would take megabytes.
 std::size_t FilteredRate::Run(const float* in, std::size_t count, std::int16_t* out,
                               std::size_t outCapacity) {
-    std::size_t written = TakeHeldBack(out, outCapacity);
+    std::size_t written = 0;
     if (resampler_ == nullptr || !error_.empty()) return written;
     std::size_t consumed = 0;
     for (;;) {
+        const std::size_t room = std::min(scratch_.size(), outCapacity - written);
+        if (room == 0) {
+            // `out` is full: libsoxr keeps the rest of the input.
+            if (in != nullptr && consumed < count) Keep(in + consumed, count - consumed);
+            return written;
+        }
         std::size_t used = 0;
         std::size_t produced = 0;
         // With `used` given, libsoxr takes only the input it can turn into
-        // output within the scratch block, so nothing piles up inside it.
-        // Once the block is all taken, the same pointer with no samples left
-        // collects what is still due; only a null input means the end.
-        const soxr_error_t failure = soxr_process(
-            resampler_, in == nullptr ? nullptr : in + consumed, count - consumed,
-            in == nullptr ? nullptr : &used, scratch_.data(), scratch_.size(), &produced);
+        // output within `room`, so nothing piles up inside it. Once the
+        // block is all taken, the same pointer with no samples left collects
+        // what is still due; only a null input means the end.
+        const soxr_error_t failure =
+            soxr_process(resampler_, in == nullptr ? nullptr : in + consumed, count - consumed,
+                         in == nullptr ? nullptr : &used, scratch_.data(), room, &produced);
         if (failure != nullptr) {
             error_ = failure;
             return written;
         }
         consumed += used;
-        const std::size_t fits = held_.empty() ? std::min(produced, outCapacity - written) : 0;
-        RoundAndClip(scratch_.data(), fits, out + written);
-        written += fits;
-        if (fits < produced) {
-            const std::size_t before = held_.size();
-            held_.resize(before + produced - fits);
-            RoundAndClip(scratch_.data() + fits, produced - fits, held_.data() + before);
-        }
+        RoundAndClip(scratch_.data(), produced, out + written);
+        written += produced;
         if (in == nullptr) {
-            // Flushing: stop once the filter is empty or the caller's buffer is full.
+            // Flushing: done once the filter is empty.
             if (produced == 0) {
                 finished_ = true;
                 return written;
             }
-            if (written == outCapacity) return written;
-        } else if (consumed == count && produced < scratch_.size()) {
+        } else if (consumed == count && produced < room) {
             return written;  // all input taken and nothing more ready
         } else if (used == 0 && produced == 0) {
             // No progress: hand libsoxr the rest to keep; it comes out later.
-            soxr_process(resampler_, in + consumed, count - consumed, nullptr, nullptr, 0, nullptr);
+            Keep(in + consumed, count - consumed);
             return written;
         }
     }
 }
 
+// Hands libsoxr input to keep, taking no output: with no `used` to report
+// it takes all of it.
+void FilteredRate::Keep(const float* in, std::size_t count) {
+    std::size_t produced = 0;
+    const soxr_error_t failure =
+        soxr_process(resampler_, in, count, nullptr, scratch_.data(), 0, &produced);
+    if (failure != nullptr) error_ = failure;
+}
+
 std::size_t FilteredRate::Process(const float* in, std::size_t count, std::int16_t* out,
                                   std::size_t outCapacity) {
-    if (count == 0) return TakeHeldBack(out, outCapacity);
-    return Run(in, count, out, outCapacity);
+    // A null input would tell libsoxr that the stream has ended.
+    static constexpr float kNoInput = 0.0f;
+    return Run(count == 0 ? &kNoInput : in, count, out, outCapacity);
 }
 
 std::size_t FilteredRate::Finish(std::int16_t* out, std::size_t outCapacity) {
-    if (finished_) return TakeHeldBack(out, outCapacity);
+    if (finished_) return 0;
     return Run(nullptr, 0, out, outCapacity);
 }
 

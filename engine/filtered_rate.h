@@ -12,10 +12,11 @@
 //   zero) and clipped to [-32768, 32767]; a filtered full-scale signal that
 //   overshoots clips and never wraps.
 // - Process() always consumes the whole input block. What does not fit in
-//   `out` is held back and returned first by the next Process() or Finish()
-//   call, so nothing is lost. With outCapacity from OutputCapacityFor(count)
-//   nothing is held back from 8000 Hz up (measured from 900 Hz up with any
-//   block size); far below that, libsoxr's bursts may still be held back.
+//   `out` stays inside libsoxr and comes out first with the next Process()
+//   or Finish() call, so nothing is lost. With outCapacity from
+//   OutputCapacityFor(count) nothing stays behind from 8000 Hz up (measured
+//   from 900 Hz up with any block size); far below that, libsoxr's bursts
+//   may come out over several calls.
 // - About count x targetRate / sourceRate samples come out in total; the
 //   filter's delay is compensated, so output sample n lies at time n / target.
 // - The caller passes a stream already at the target rate through unchanged
@@ -68,12 +69,10 @@ public:
 
 private:
     std::size_t Run(const float* in, std::size_t count, std::int16_t* out, std::size_t outCapacity);
-    std::size_t TakeHeldBack(std::int16_t* out, std::size_t outCapacity);
+    void Keep(const float* in, std::size_t count);
 
     ::soxr* resampler_ = nullptr;
-    std::vector<float> scratch_;      // libsoxr's output before rounding
-    std::vector<std::int16_t> held_;  // rounded samples that did not fit in `out`
-    std::size_t heldStart_ = 0;
+    std::vector<float> scratch_;  // libsoxr's output before rounding
     bool finished_ = false;
     std::string error_;
 };

@@ -16,6 +16,10 @@ inline constexpr std::array<char, 4> kBw64Id{'B', 'W', '6', '4'};
 inline constexpr std::array<char, 4> kDataSize64ChunkId{'d', 's', '6', '4'};
 // RIFF size, data size and sample count, 64 bits each; a table may follow.
 inline constexpr std::uint32_t kDataSize64FieldsSize = 24;
+inline constexpr std::uint32_t kDataSize64RiffSizeOffset = 0;
+inline constexpr std::uint32_t kDataSize64DataSizeOffset = 8;
+// The sample count at offset 16 is never read: the data size gives the
+// frames, and streaming writers leave the count at 0 like the sizes.
 inline constexpr std::array<char, 4> kWaveId{'W', 'A', 'V', 'E'};
 inline constexpr std::array<char, 4> kFormatChunkId{'f', 'm', 't', ' '};
 inline constexpr std::array<char, 4> kFactChunkId{'f', 'a', 'c', 't'};
@@ -28,6 +32,11 @@ inline constexpr std::uint32_t kLargestChunkSize = 0x7FFFFFFF;
 // What streaming writers (ffmpeg to a pipe) put in a size they cannot know,
 // and what RF64 puts in a 32-bit size that its 'ds64' chunk gives instead.
 inline constexpr std::uint32_t kUnknownSize32 = 0xFFFFFFFF;
+// The 64-bit sizes of 'ds64' that say nothing: ffmpeg writing RF64 to a pipe
+// cannot go back to fill them in and leaves 0; all ones is the 64-bit twin
+// of 0xFFFFFFFF.
+inline constexpr std::uint64_t kUnfilledSize64 = 0;
+inline constexpr std::uint64_t kUnknownSize64 = ~std::uint64_t{0};
 
 inline constexpr std::uint16_t kFormatTagPcm = 0x0001;
 inline constexpr std::uint16_t kFormatTagExtensible = 0xFFFE;

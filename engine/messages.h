@@ -16,6 +16,8 @@ inline constexpr const char* kAuWriteFailed = "Auファイル書込み失敗";
 inline constexpr const char* kTooManyChannels = "チャンネル数２を超えました";
 inline constexpr const char* kUnimplementedEncodingChange = "Unimplemented Encoding change.";
 inline constexpr const char* kDataBeforeFormat = "Data Chunk before Format Chunk";
+// A job that could not get the memory it needed.
+inline constexpr const char* kOutOfMemory = "メモリ不足のため変換できません";
 
 // The tails that follow prefix + " file " + path.
 inline constexpr const char* kNotRiff = " is not a RIFF file";

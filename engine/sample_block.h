@@ -12,8 +12,9 @@ namespace kelmoro {
 class SampleBlock {
 public:
     // Room for `count` samples, contents unspecified. False when the memory
-    // cannot be had.
+    // cannot be had, or the count is more than any memory could hold.
     bool Allocate(std::size_t count) {
+        if (count > samples_.max_size()) return false;
         try {
             samples_.resize(count);
         } catch (const std::bad_alloc&) {

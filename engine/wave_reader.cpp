@@ -60,6 +60,15 @@ bool Fail(CConvertHost& host, const std::string& message) {
 
 bool ReadError(CConvertHost& host) { return Fail(host, kDataReadError); }
 
+// Whether the 32-bit RIFF size bounds the chunk walk. Writers that cannot go
+// back to fill it in leave 0xFFFFFFFF (ffmpeg to a pipe, or cut off; RF64 and
+// BW64 always, with the real size in 'ds64') or 0 (tinyalsa's tinycap, WAV
+// files taken out of Unity games); nothing at or below the 12 bytes of the
+// header itself, nor a count of 2^31 or more, can be a real size.
+bool RiffSizeKnown(std::uint32_t riffSize) {
+    return riffSize > kRiffHeaderSize && riffSize <= kLargestChunkSize;
+}
+
 bool IsSupportedSampleSize(std::uint16_t bits) {
     return bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
@@ -150,26 +159,24 @@ FrameDecoder DecoderFor(int bytesPerSample, int channels) {
     return kDecoders[bytesPerSample - 1][channels - 1];
 }
 
-// Reads the samples of a data chunk of declared `size` in blocks; the file
-// stands just after the chunk header.
-bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint64_t size,
-                 bool sizeUnknown, BlockSink sink) {
+// Reads the samples of a data chunk of `size` bytes (kUnknownSize64: up to
+// the end of the input) in blocks; the file stands just after the chunk header.
+bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint64_t size, BlockSink sink) {
     platform::InputFile& file = context.inputFile;
     const int channels = context.channels;
     const int bytesPerSample = context.bitsPerSample / 8;
     const int frameBytes = bytesPerSample * channels;
-    // Streaming writers leave 0xFFFFFFFF or a size larger than what followed;
-    // only the whole frames really in the file are read. A pipe's length is
-    // not known, so there the data ends where the stream does.
+    // Streaming writers leave 0xFFFFFFFF, or a size larger than what followed
+    // (sox to a pipe: 0x7FFFF000); only the whole frames really in the input
+    // are read. A file is measured here; a pipe's data ends where the stream
+    // does, which comes before any count a signed 64-bit number cannot hold
+    // (a hostile 'ds64' size).
     const bool fromFile = file.SizeKnown();
+    const bool toTheEnd = size == kUnknownSize64;
     const std::uint64_t dataBytes = fromFile ? std::min(size, file.Remaining()) : size;
-    const std::uint64_t frames = fromFile || !sizeUnknown
-                                     ? dataBytes / static_cast<std::uint64_t>(frameBytes)
-                                     : std::numeric_limits<std::int64_t>::max();
-    if (frames > 0 && context.sampleRate <= 0) {
-        return Fail(host, FileReadError(context.inputPath, kUnsupportedSampleRate));
-    }
-    const auto total = static_cast<std::int64_t>(frames);
+    const auto total = static_cast<std::int64_t>(
+        std::min<std::uint64_t>(dataBytes / static_cast<std::uint64_t>(frameBytes),
+                                std::numeric_limits<std::int64_t>::max()));
     context.dataFrames = fromFile ? total : -1;
 
     const FrameDecoder decode = DecoderFor(bytesPerSample, channels);
@@ -185,7 +192,7 @@ bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint64_t siz
     context.frameCount = 0;
 
     // A stream of unknown length has no end to measure progress against.
-    const bool showProgress = fromFile || !sizeUnknown;
+    const bool showProgress = fromFile || !toTheEnd;
     const ProgressSteps progress(total, 0, 90);
     int lastPosition = 1;
     for (std::int64_t readStart = 0; readStart < total;) {
@@ -199,6 +206,11 @@ bool ReadSamples(CConvertContext& context, CConvertHost& host, std::uint64_t siz
             if (fromFile) return ReadError(host);
             readFrames = static_cast<std::int64_t>(got) / frameBytes;
             ended = true;
+        }
+        // Checked once a frame is in hand: a pipe's first read is the first
+        // moment it is known that there is one.
+        if (readFrames > 0 && context.sampleRate <= 0) {
+            return Fail(host, FileReadError(context.inputPath, kUnsupportedSampleRate));
         }
         const std::int64_t readEnd = readStart + readFrames;
         const bool lastRead = ended || readEnd >= total;
@@ -269,18 +281,14 @@ bool ReadWave(CConvertContext& context, CConvertHost& host, BlockSink sink) {
 
     context.formatSeen = false;
     std::uint64_t count = kRiffHeaderSize;
-    // Streaming writers leave 0xFFFFFFFF (or 0) as the RIFF size; then the
-    // file's own length bounds the walk (a pipe's: its end).
-    std::uint64_t walkEnd = (riffSize <= kRiffHeaderSize || riffSize > kLargestChunkSize)
-                                ? file.Size()
-                                : riffSize;
-    std::uint64_t dataSize64 = 0;
-    bool dataSize64Seen = false;
+    // Without a RIFF size the chunks end where the input does, on a file as
+    // on a pipe, so that the same bytes read alike from both.
+    std::uint64_t walkEnd = RiffSizeKnown(riffSize) ? riffSize : kUnknownSize64;
+    std::uint64_t dataSize64 = kUnknownSize64;
     while (count < walkEnd) {
         unsigned char header[kChunkHeaderSize];
         const std::size_t got = file.Read(header, sizeof header);
-        // A pipe says where its chunks end only by ending.
-        if (got == 0 && !file.SizeKnown()) return true;
+        if (got == 0 && walkEnd == kUnknownSize64) return true;  // no data chunk: zero frames
         if (got != sizeof header) return ReadError(host);
         count += kChunkHeaderSize;
         ChunkId id;
@@ -289,9 +297,9 @@ bool ReadWave(CConvertContext& context, CConvertHost& host, BlockSink sink) {
 
         if (id == kDataChunkId) {
             if (!context.formatSeen) return Fail(host, std::string(kReadErrorPrefix) + kDataBeforeFormat);
-            const bool takes64 = dataSize64Seen && size == kUnknownSize32;
-            return ReadSamples(context, host, takes64 ? dataSize64 : size,
-                               !takes64 && size == kUnknownSize32, sink);
+            // RF64 gives the data size in 'ds64' and 0xFFFFFFFF here; ffmpeg's
+            // piped WAV has 0xFFFFFFFF and no 'ds64': both read to the end.
+            return ReadSamples(context, host, size == kUnknownSize32 ? dataSize64 : size, sink);
         }
         if (size > kLargestChunkSize) return ReadError(host);
         if (id == kFormatChunkId) {
@@ -307,10 +315,16 @@ bool ReadWave(CConvertContext& context, CConvertHost& host, BlockSink sink) {
                 !SkipWords(context, kDataSize64FieldsSize, size)) {
                 return ReadError(host);
             }
-            const std::uint64_t riffSize64 = Le64(fields);
-            dataSize64 = Le64(fields + 8);
-            dataSize64Seen = true;
-            if (riffSize == kUnknownSize32 && riffSize64 > kRiffHeaderSize) walkEnd = riffSize64;
+            const std::uint64_t riffSize64 = Le64(fields + kDataSize64RiffSizeOffset);
+            dataSize64 = Le64(fields + kDataSize64DataSizeOffset);
+            // ffmpeg writing RF64 to a pipe leaves both sizes at 0, unfilled:
+            // its data runs to the end of the stream, and its chunks end
+            // there too. All ones bounds nothing either.
+            if (dataSize64 == kUnfilledSize64) dataSize64 = kUnknownSize64;
+            if (riffSize == kUnknownSize32 && riffSize64 > kRiffHeaderSize &&
+                riffSize64 != kUnknownSize64) {
+                walkEnd = riffSize64;
+            }
         } else if (!SkipWords(context, 0, size)) {
             return ReadError(host);
         }

@@ -6,8 +6,11 @@
 // sub-format) with one or two channels and 8, 16, 24 or 32 bits per sample;
 // 24- and 32-bit samples keep their top 16 bits. Anything else, and any file
 // cut short before its data, is reported through the host and gives false.
-// A file without a data chunk reads as zero frames. From a pipe, the data
-// ends where the stream ends when that comes first.
+// A file without a data chunk reads as zero frames. The same bytes read
+// alike from a file and from a pipe: sizes that streaming writers cannot
+// know (a RIFF size of 0xFFFFFFFF or 0, a data size of 0xFFFFFFFF, RF64's
+// unfilled 'ds64') mean "up to the end of the input", and a data chunk
+// declared longer than the input ends with the input's last whole frame.
 #pragma once
 
 #include <cstdint>

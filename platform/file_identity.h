@@ -1,7 +1,8 @@
-// Which file a path names, whatever the path: the volume it is on and its
-// number there (POSIX: device and inode; Windows: volume serial number and
-// file index). Two paths name the same file exactly when their identities
-// are equal, so case folding and links cannot hide a match.
+// Which file a name leads to, as the system knows it: the volume the file
+// lives on and its number there. Names with one identity are one file: hard
+// links, two spellings that a case-folding file system takes as one, a path
+// through a link to a folder. On POSIX systems the device and the inode
+// number; on Windows the volume serial number and the file index.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +14,14 @@ namespace platform {
 struct FileIdentity {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
-    bool operator==(const FileIdentity&) const = default;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
-// The identity of what `path` names (a folder or a file, links followed);
-// nothing when it cannot be found out (it does not exist, say).
+// The identity of what `path` names; a symbolic link there is taken as
+// itself, not followed. Nothing when nothing is there, it cannot be
+// reached, or the path holds a NUL byte.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
+// The same, following symbolic links to what they lead to.
+std::optional<FileIdentity> IdentityFollowingLinks(const std::string& path);
 
 }  // namespace platform

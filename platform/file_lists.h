@@ -13,6 +13,9 @@ namespace platform {
 
 // Opens `path` for reading bytes; null with errno set when it cannot.
 std::FILE* OpenList(const std::string& path);
+// Whether an open list is a folder: POSIX opens one, and only its first
+// read fails.
+bool IsFolder(std::FILE* stream);
 
 // Reads up to and including the next `delimiter` into *line, growing it as
 // getdelim does; returns the bytes read, or -1 at the end or on an error

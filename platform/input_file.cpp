@@ -4,12 +4,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include "path_guard.h"
+
 namespace platform {
 
 InputFile::~InputFile() { Close(); }
 
 bool InputFile::Open(const std::string& path) {
     Close();
+    if (PathHoldsNul(path)) return false;
     const auto opened = OpenNamed(path);
     return opened && Adopt(*opened);
 }

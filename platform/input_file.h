@@ -22,8 +22,8 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // Opens an existing regular file read-only. False when it cannot be opened
-    // or is not a regular file (a folder, a device).
+    // Opens an existing regular file read-only. False when it cannot be opened,
+    // is not a regular file (a folder, a device) or its path holds a NUL byte.
     bool Open(const std::string& path);
     // Reads standard input: a regular file as any other, anything else (a
     // pipe, a socket, a terminal) forward only, with its size unknown.

@@ -1,7 +1,8 @@
 // What happens when the program is told to stop while it writes a file: the
 // hidden temporary file is removed, whatever the file it would replace is
-// left as it was, and the program then ends the way its system reports such
-// an end.
+// left as it was (a regular file on standard output is cut back to its
+// length before), and the program then ends the way its system reports
+// such an end.
 //
 // POSIX: SIGINT, SIGTERM and SIGHUP; the program ends by the same signal, so
 // that its parent sees the usual status (130, 143, 129). SIGXFSZ is ignored,
@@ -13,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace platform {
 
@@ -26,6 +28,12 @@ void InstallInterruptCleanup();
 // once (one per job running).
 int RemoveOnInterrupt(const char* path);
 void ForgetOnInterrupt(int slot);
+
+// Names standard output, a regular file, to cut back to `length` bytes if
+// the program is interrupted (while AU data is written to it). Forgotten
+// with ForgetCutBackOnInterrupt.
+void CutBackOnInterrupt(std::uint64_t length);
+void ForgetCutBackOnInterrupt();
 
 // Holds back interruptions in the calling thread while it lives: a step that
 // must not be cut in two (creating a file and naming it for removal; putting

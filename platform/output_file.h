@@ -18,8 +18,12 @@
 // moment before the commit fails.
 //
 // Standard output can be the destination instead: the bytes are written to
-// it as they come, synced when it is a regular file, and nothing is renamed;
-// what was written to a pipe before a failure cannot be taken back.
+// it as they come, synced when it is a regular file, and nothing is renamed.
+// After a failure a regular file is cut back to the length it had when
+// writing began (nothing for `>`, the earlier contents for `>>`); what was
+// written to a pipe cannot be taken back.
+//
+// A path that holds a NUL byte is refused (see path_guard.h).
 #pragma once
 
 #include <cstddef>
@@ -51,7 +55,8 @@ public:
     // the folder comes after the rename: the new file is then in place, but
     // it is not known to be on the disk, and that is a failure too.
     bool Commit();
-    // Removes the temporary file, leaving the target untouched.
+    // Removes the temporary file, leaving the target untouched; on standard
+    // output, cuts a regular file back to where it stood.
     void Discard();
 
     // Whether the folder of the file being written has been removed since

@@ -241,7 +241,9 @@ TEST(CliTest, BatchOptions) {
 // map to one AU file, with and without -j. Inputs: A/x.wav (100 frames),
 // B/X.WAV (200), C/c.wav (300), "new\nline.wav" (400), "n\xFFame.wav"
 // (500), a broken bad.wav and E/x.wav, Song.WAV and song.wav, and
-// A/slow.wav (a minute) beside B/SLOW.WAV (50).
+// A/slow.wav (a minute) beside B/SLOW.WAV (50). Also the command line's
+// own refusals: lists that cannot be read, a name holding a NUL, and
+// letters bundled as getopt takes them.
 TEST(CliTest, ScriptOptions) {
     struct ScriptCase {
         const char* name;
@@ -257,6 +259,9 @@ TEST(CliTest, ScriptOptions) {
     const std::string written =
         " was written for A/x.wav earlier in this run; not replaced, nothing written";
     const std::string converted = "  AUファイルに変換成功\n";
+    const char* nul =
+        "the name holds a NUL byte and can name no file; nothing opened or written (for a list "
+        "whose names end in NUL, give -0)";
     const ScriptCase cases[] = {
         {"newline list mixed with names",
          {"--json", "-o", "out", "C/c.wav", "--files-from=list", "bad.wav"},
@@ -374,6 +379,33 @@ TEST(CliTest, ScriptOptions) {
          "kelmoro-cli: cannot read file list 'none': No such file or directory\n"
          "Try 'kelmoro-cli --help' for more information.\n",
          -1},
+        {"a folder as the list",
+         {"--files-from=A"},
+         "",
+         "",
+         2,
+         "",
+         "kelmoro-cli: cannot read file list 'A': Is a directory\n"
+         "Try 'kelmoro-cli --help' for more information.\n",
+         -1},
+        // Cut at the NUL, the name would be A/x.wav and its AU name out/x.wav.
+        {"a NUL in a newline list",
+         {"--json", "--files-from=list", "-o", "out"},
+         std::string("A/x.wav\0.wav\n", 13),
+         "",
+         1,
+         "{\"input\":\"A/x.wav\\u0000.wav\",\"status\":\"failed\",\"message\":\"" +
+             std::string(nul) + "\",\"frames\":0}\n",
+         "kelmoro-cli: " + std::string("A/x.wav\0.wav", 12) + ": " + nul + "\n",
+         -1},
+        {"-n and the other letters in one argument",
+         {"-qnj", "2", "-oout", "A/x.wav"},
+         "",
+         "",
+         0,
+         "",
+         "kelmoro-cli: A/x.wav: skipped: out/x.au already exists\n",
+         3},
     };
     const auto Frames = [](std::size_t count) {
         return SimpleWav({}, Pcm16(std::vector<std::int16_t>(count, 1000)));

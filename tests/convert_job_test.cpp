@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <new>
 
 #include "engine/convert_job.h"
 #include "support/recording_host.h"
@@ -47,6 +48,16 @@ struct FailureCase {
     std::string file;       // created in the folder unless empty bytes and "missing"
     Bytes bytes;
     std::vector<std::string> calls;  // progress positions above 1 left out
+    int memoryRunsOutAt = 0;         // the position at which an allocation fails
+};
+
+// A host in whose progress call memory runs out, as it may anywhere in a job.
+struct StarvedHost : RecordingHost {
+    int at = 0;
+    void SetProgressPos(int position) override {
+        RecordingHost::SetProgressPos(position);
+        if (at > 0 && position >= at) throw std::bad_alloc();
+    }
 };
 
 TEST(ConvertJobTest, EachFailureEndsTheWaitAndTidiesUp) {
@@ -61,16 +72,25 @@ TEST(ConvertJobTest, EachFailureEndsTheWaitAndTidiesUp) {
         {"no .wav in the name", "tone.raw", kShortWav, {"range:0-100", "pos:1", "begin", "end"}},
         {"writer failure", "empty.wav", WavBuilder().Build(4),
          {"range:0-100", "pos:1", "begin", "error:Unimplemented Encoding change.", "end", "pos:0"}},
+        // The system would open cut.wav and write its AU over it.
+        {"a NUL in the name", std::string("cut.wav\0.wav", 12), kShortWav,
+         {"error:" + (dir / std::string("cut.wav\0.wav", 12)) + " ファイルを開けません"}},
+        // While the AU file is being written: nothing of it may stay.
+        {"out of memory", "starved.wav", kShortWav,
+         {"range:0-100", "pos:1", "begin", "end", "error:メモリ不足のため変換できません"}, 93},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.file != "missing.wav") WriteFile(dir / c.file, c.bytes);
-        RecordingHost host;
+        StarvedHost host;
+        host.at = c.memoryRunsOutAt;
         EXPECT_FALSE(RunJob(dir / c.file, host));
         EXPECT_EQ(WithoutPositions(host.calls), c.calls);
         EXPECT_EQ(host.waitDepth, 0);
     }
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"bad.wav", "empty.wav", "tone.raw"}));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"bad.wav", "cut.wav", "empty.wav", "starved.wav",
+                                                    "tone.raw"}));
+    EXPECT_EQ(ReadFile(dir / "cut.wav"), kShortWav);
 }
 
 TEST(ConvertJobTest, AFolderIsNotAnInputFile) {

@@ -25,14 +25,6 @@
 namespace kelmoro::test {
 namespace {
 
-std::string DesktopProgram() {
-#ifdef KELMORO_DESKTOP_PROGRAM
-    return KELMORO_DESKTOP_PROGRAM;
-#else
-    return std::string();
-#endif
-}
-
 // The hidden temporary file of an AU file being written in `folder`.
 std::optional<std::string> TemporaryFile(const std::string& folder) {
     std::optional<std::string> found;

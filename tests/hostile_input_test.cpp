@@ -3,6 +3,7 @@
 // must leave nothing beside the input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -165,6 +166,22 @@ Bytes WithRiffSize(std::uint32_t riffSize) {
     return WavBuilder().Format(Mono16()).Data(MonoData()).Build(riffSize);
 }
 
+// RF64: 'ds64' first with the given 64-bit RIFF and data sizes, 0xFFFFFFFF
+// in both 32-bit ones; then fmt and, unless left out, data holding kSamples.
+Bytes Rf64(std::uint64_t riffSize, std::uint64_t dataSize, bool withData = true) {
+    Bytes ds64;
+    for (std::uint64_t size : {riffSize, dataSize, std::uint64_t{0}}) {
+        AppendLe32(ds64, static_cast<std::uint32_t>(size));
+        AppendLe32(ds64, static_cast<std::uint32_t>(size >> 32));
+    }
+    WavBuilder builder;
+    builder.Chunk("ds64", ds64).Format(Mono16());
+    if (withData) builder.RawChunk("data", 0xFFFFFFFF, MonoData());
+    Bytes file = builder.Build(0xFFFFFFFF);
+    std::copy_n("RF64", 4, file.begin());
+    return file;
+}
+
 Bytes DataSized(std::uint32_t declaredSize, const Bytes& body) {
     return WavBuilder().Format(Mono16()).RawChunk("data", declaredSize, body).Build();
 }
@@ -211,6 +228,9 @@ std::vector<HostileCase> ChunkSizeCases() {
         {"DataSize7FFFFFFF", DataSized(0x7FFFFFFF, MonoData()), whole},
         {"DataSize80000000", DataSized(0x80000000, MonoData()), whole},
         {"DataSizeFFFFFFFF", DataSized(0xFFFFFFFF, MonoData()), whole},
+        // ffmpeg writing RF64 to a pipe leaves 'ds64' unfilled: read to the end.
+        {"Ds64Unfilled", Rf64(0, 0), whole},
+        {"Ds64RiffSizeAllOnesNoData", Rf64(~std::uint64_t{0}, 0, false), Au(Bytes{})},
     };
     return cases;
 }

@@ -81,12 +81,13 @@ TEST(OutputFileTest, NothingAppearsWhenNotCommitted) {
     EXPECT_TRUE(dir.List().empty());
 }
 
-TEST(OutputFileTest, RefusesAMissingFolderOrAFolderAtTheTarget) {
+TEST(OutputFileTest, RefusesAMissingFolderAFolderAtTheTargetOrANameWithANul) {
     TempDir dir;
     platform::OutputFile file;
     EXPECT_FALSE(file.Create(dir / "missing/out.au"));
     ASSERT_TRUE(std::filesystem::create_directory(dir / "taken.au"));
     EXPECT_FALSE(file.Create(dir / "taken.au"));
+    EXPECT_FALSE(file.Create(dir / std::string("cut.au\0.au", 10)));
     EXPECT_EQ(dir.List(), std::vector<std::string>{"taken.au"});
 }
 

@@ -146,6 +146,10 @@ TEST(WaveReaderTest, ReadsEverySupportedLayout) {
         {"no data chunk", WavBuilder().Format({}).Build(), 1, 8012, 16, {}, {}},
         {"rate 0 without frames", WavBuilder().Format({.rate = 0}).Data({}).Build(), 1, 0, 16, {},
          {}},
+        // Without a RIFF size the walk ends with the file, wherever the
+        // short format chunk left the count.
+        {"walked to the end after a short format chunk",
+         WavBuilder().RawChunk("fmt ", 14, FormatBody({})).Build(0xFFFFFFFF), 1, 8012, 16, {}, {}},
         // A RIFF size within bounds ends the walk even before the data.
         {"RIFF size ends the walk", WavBuilder().Format({}).Data(Pcm16({1})).Build(36), 1, 8012,
          16, {}, {}},

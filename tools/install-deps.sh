@@ -15,7 +15,7 @@ for extra in "$@"; do
   case "$extra" in
     gui) packages+=(libwxgtk3.2-dev libgtk-3-dev libx11-dev python3 xvfb xauth xdotool x11-utils imagemagick
                     dbus openbox fonts-ipafont-gothic adwaita-icon-theme python3-gi gir1.2-gtk-3.0
-                    at-spi2-core python3-pyatspi) ;;
+                    at-spi2-core python3-pyatspi weston) ;;
     bench) packages+=(ffmpeg hyperfine libbenchmark-dev time) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     # kelmoro-cli in scripts: its shell completions, GNU parallel over ssh to

@@ -33,7 +33,7 @@ _kelmoro_cli()
             _filedir
             return
             ;;
-        --help | --version)
+        -h | --help | --version)
             return
             ;;
     esac
@@ -49,7 +49,8 @@ _kelmoro_cli()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--quiet --no-clobber --output-dir= --jobs=
-            --files-from= --null --json --help --version -q -n -o -j -0' -- "$cur"))
+            --files-from= --null --json --filter --stdout --help --version
+            -q -n -o -j -0 -F -c -h' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace 2>/dev/null
         return
     fi

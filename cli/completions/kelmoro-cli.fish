@@ -22,5 +22,7 @@ complete -c kelmoro-cli -s j -l jobs -x -a '(__kelmoro_cli_jobs)' -d 'Convert up
 complete -c kelmoro-cli -l files-from -r -F -d 'Convert the files named in this list (- for stdin)'
 complete -c kelmoro-cli -s 0 -l null -d 'Names in the lists end with NUL'
 complete -c kelmoro-cli -l json -d 'One JSON object per input on standard output'
-complete -c kelmoro-cli -l help -d 'Show the help and exit'
+complete -c kelmoro-cli -s F -l filter -d 'Change the rate through a band-limiting filter'
+complete -c kelmoro-cli -s c -l stdout -d 'Write the AU data of the one file to standard output'
+complete -c kelmoro-cli -s h -l help -d 'Show the help and exit'
 complete -c kelmoro-cli -l version -d 'Show the version and exit'

@@ -242,8 +242,7 @@ bool WorkerPool::Start(std::size_t index) {
     std::wstring commandLine = L"\"" + program + L"\" " + platform::Utf8ToWide(kWorkerOption) +
                                number(taskRead) + L"," + number(resultWrite) + L"," +
                                number(s.stop);
-    // The worker writes to the run's standard output itself with -c, as a
-    // forked one would.
+    // The worker's standard streams are the run's, as a forked one's are.
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;

@@ -1,14 +1,14 @@
-// The POSIX side of names: "/" alone separates, nothing is a device, files
-// are known by device and inode, and list entries are names as they are.
+// The POSIX side of names: "/" alone separates, nothing is a device, and
+// list entries are names as they are.
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "file_identity.h"
 #include "file_lists.h"
 #include "file_queries.h"
+#include "path_guard.h"
 #include "paths.h"
 
 namespace platform {
@@ -30,14 +30,9 @@ bool NamesDevice(std::string_view) {
     return false;
 }
 
-bool PathExists(const std::string& path) {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0;
-}
-
 FolderCheck CheckFolder(const std::string& path, std::string& error) {
     struct stat info;
-    if (stat(path.c_str(), &info) != 0) {
+    if (PathHoldsNul(path) || stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT) return FolderCheck::kMissing;
         error = std::strerror(errno);
         return FolderCheck::kError;
@@ -45,15 +40,14 @@ FolderCheck CheckFolder(const std::string& path, std::string& error) {
     return S_ISDIR(info.st_mode) ? FolderCheck::kFolder : FolderCheck::kNotFolder;
 }
 
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                        static_cast<std::uint64_t>(info.st_ino)};
+std::FILE* OpenList(const std::string& path) {
+    if (PathHoldsNul(path)) return nullptr;
+    return std::fopen(path.c_str(), "rb");
 }
 
-std::FILE* OpenList(const std::string& path) {
-    return std::fopen(path.c_str(), "rb");
+bool IsFolder(std::FILE* stream) {
+    struct stat info;
+    return fstat(fileno(stream), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 long long ReadEntry(char** line, std::size_t* capacity, int delimiter, std::FILE* stream) {

@@ -1,7 +1,8 @@
-// Removal of temporary files on SIGINT, SIGTERM and SIGHUP; SIGXFSZ ignored
-// (the POSIX side).
+// Removal of temporary files (and cutting back of standard output) on SIGINT,
+// SIGTERM and SIGHUP; SIGXFSZ ignored (the POSIX side).
 // The handler may only make async-signal-safe calls: it reads fixed buffers
-// whose state is a lock-free atomic, unlinks, and re-raises the signal.
+// whose state is a lock-free atomic, unlinks, truncates, and re-raises the
+// signal.
 #include "interrupt_cleanup.h"
 
 #include <limits.h>
@@ -30,6 +31,11 @@ static_assert(std::atomic<int>::is_always_lock_free);
 
 Slot g_slots[kSlots];
 
+// The file to cut back, and to what length; -1: none.
+std::atomic<int> g_cutBackFd{-1};
+std::atomic<off_t> g_cutBackLength{0};
+static_assert(std::atomic<off_t>::is_always_lock_free);
+
 sigset_t InterruptSignals() {
     sigset_t set;
     sigemptyset(&set);
@@ -42,6 +48,7 @@ void OnInterrupt(int signal) {
     for (Slot& slot : g_slots) {
         if (slot.state.load() == kArmed) unlink(slot.path);
     }
+    if (const int fd = g_cutBackFd.load(); fd >= 0) ftruncate(fd, g_cutBackLength.load());
     // End the way the signal would have ended the program: default action,
     // delivered as soon as this handler returns (it is blocked until then).
     struct sigaction action {};
@@ -87,6 +94,15 @@ int RemoveOnInterrupt(const char* path) {
 
 void ForgetOnInterrupt(int slot) {
     if (slot >= 0 && slot < kSlots) g_slots[slot].state.store(kFree);
+}
+
+void CutBackOnInterrupt(std::uint64_t length) {
+    g_cutBackLength.store(static_cast<off_t>(length));
+    g_cutBackFd.store(STDOUT_FILENO);  // the length is in place before the handler may use it
+}
+
+void ForgetCutBackOnInterrupt() {
+    g_cutBackFd.store(-1);
 }
 
 InterruptsHeld::InterruptsHeld() {

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "interrupt_cleanup.h"
+#include "path_guard.h"
 #include "posix_calls.h"
 
 namespace platform {
@@ -88,6 +89,8 @@ private:
     bool Flush();
     bool OpenTemporary(const std::string& path, bool replacing);
     void CloseFolder();
+    // Lets standard output go; a regular file not kept is cut back.
+    void ReleaseStandardOutput(bool keep);
 
     static constexpr std::size_t kBufferSize = 256 * 1024;
     int fd_ = -1;
@@ -98,6 +101,8 @@ private:
     bool patchable_ = false;       // standard output that Patch can reach
     bool syncable_ = false;        // standard output that is a regular file
     std::uint64_t base_ = 0;       // where standard output stood when we began
+    off_t startOffset_ = -1;       // the same, for any regular file; -1: unknown
+    off_t startLength_ = 0;        // its length then
     std::uint64_t accepted_ = 0;   // bytes taken by Write
     std::uint64_t flushed_ = 0;    // bytes handed to the system
     std::string targetPath_;
@@ -115,6 +120,7 @@ bool OutputFile::Impl::Create(const std::string& path) {
     failed_ = false;
     bufferFill_ = 0;
     accepted_ = flushed_ = 0;
+    if (PathHoldsNul(path)) return false;
     struct stat old;
     const bool exists = RetryInterrupted([&] { return Posix().lstat(path.c_str(), &old); }) == 0;
     // A folder at the target could never be replaced by the rename; say so now.
@@ -156,6 +162,10 @@ bool OutputFile::Impl::CreateOnStandardOutput() {
     const off_t start = Posix().lseek(STDOUT_FILENO, 0, SEEK_CUR);
     patchable_ = syncable_ && flags != -1 && (flags & O_APPEND) == 0 && start >= 0;
     base_ = patchable_ ? static_cast<std::uint64_t>(start) : 0;
+    // Appending, the next write goes to the end wherever the offset stands.
+    startOffset_ = syncable_ && flags != -1 && (flags & O_APPEND) == 0 ? start : -1;
+    startLength_ = info.st_size;
+    if (syncable_) CutBackOnInterrupt(static_cast<std::uint64_t>(startLength_));
     fd_ = STDOUT_FILENO;
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
     return true;
@@ -245,7 +255,7 @@ bool OutputFile::Impl::Commit() {
         const bool ok = fd_ >= 0 && !failed_ && Flush() &&
                         (!syncable_ || Synced(RetryInterrupted([&] { return Posix().fdatasync(fd_); })));
         failed_ = !ok;
-        Discard();
+        ReleaseStandardOutput(ok);
         return ok;
     }
     // The bytes reach the disk before the new name can: otherwise a power
@@ -285,11 +295,7 @@ bool OutputFile::Impl::Commit() {
 
 void OutputFile::Impl::Discard() {
     if (standardOutput_) {
-        // Standard output stays open for the program, and what reached it
-        // cannot be taken back.
-        standardOutput_ = patchable_ = syncable_ = false;
-        fd_ = -1;
-        bufferFill_ = 0;
+        ReleaseStandardOutput(false);
         return;
     }
     if (fd_ >= 0) Posix().close(fd_);
@@ -302,6 +308,21 @@ void OutputFile::Impl::Discard() {
     temporaryPath_.clear();
     bufferFill_ = 0;
     CloseFolder();
+}
+
+void OutputFile::Impl::ReleaseStandardOutput(bool keep) {
+    // Standard output stays open for the program. A regular file loses what
+    // this output added, so that it never holds part of a failed AU file,
+    // and the next writer goes on where this one began; what reached a pipe
+    // cannot be taken back.
+    ForgetCutBackOnInterrupt();
+    if (!keep && syncable_) {
+        RetryInterrupted([&] { return Posix().ftruncate(fd_, startLength_); });
+        if (startOffset_ >= 0) Posix().lseek(fd_, startOffset_, SEEK_SET);
+    }
+    standardOutput_ = patchable_ = syncable_ = false;
+    fd_ = -1;
+    bufferFill_ = 0;
 }
 
 void OutputFile::Impl::CloseFolder() {

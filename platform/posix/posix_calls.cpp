@@ -25,7 +25,8 @@ PosixCalls& Current() {
 PosixCalls RealPosixCalls() {
     return PosixCalls{RealOpen,    ::read,   ::write,  ::lseek,  ::close,
                       ::rename,    ::unlink, ::fstat,  ::lstat,  RealFcntl,
-                      ::fdatasync, ::fsync,  ::fchmod, ::fchown, ::access, ::pwrite};
+                      ::fdatasync, ::fsync,  ::fchmod, ::fchown, ::access, ::pwrite,
+                      ::stat,      ::ftruncate};
 }
 
 const PosixCalls& Posix() {

@@ -29,6 +29,8 @@ struct PosixCalls {
     int (*fchown)(int fd, uid_t owner, gid_t group);
     int (*access)(const char* path, int mode);
     ssize_t (*pwrite)(int fd, const void* buffer, size_t count, off_t offset);
+    int (*stat)(const char* path, struct stat* info);
+    int (*ftruncate)(int fd, off_t length);
 };
 
 // The table in force; starts out as the real system calls.

@@ -1,6 +1,7 @@
 // The Windows side of names: "\" and "/" separate, drive letters, names of
 // devices, files known by volume serial number and file index, and list
 // entries from any Windows tool.
+#include <io.h>
 #include <windows.h>
 
 #include <array>
@@ -83,10 +84,6 @@ bool NamesDevice(std::string_view path) {
            number == "\xC2\xB2" || number == "\xC2\xB3";
 }
 
-bool PathExists(const std::string& path) {
-    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES || !IsMissing(GetLastError());
-}
-
 FolderCheck CheckFolder(const std::string& path, std::string& error) {
     const DWORD attributes = AttributesOf(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -99,22 +96,30 @@ FolderCheck CheckFolder(const std::string& path, std::string& error) {
                                                         : FolderCheck::kNotFolder;
 }
 
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
+// `flags` may add FILE_FLAG_OPEN_REPARSE_POINT: a link taken as itself.
+std::optional<FileIdentity> IdentityWith(const std::string& path, DWORD flags) {
     const std::wstring name = Win32Path(path);
     if (name.empty()) return std::nullopt;
     // No access asked: only the file's information is read. Backup
     // semantics lets a folder be opened.
-    HANDLE file =
-        CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE file = CreateFileW(name.c_str(), 0, share, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION information;
     const bool known = GetFileInformationByHandle(file, &information) != 0;
     CloseHandle(file);
     if (!known) return std::nullopt;
-    return FileIdentity{
-        information.dwVolumeSerialNumber,
-        std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
+    return FileIdentity{information.dwVolumeSerialNumber,
+                        std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    return IdentityWith(path, FILE_FLAG_OPEN_REPARSE_POINT);
+}
+
+std::optional<FileIdentity> IdentityFollowingLinks(const std::string& path) {
+    return IdentityWith(path, 0);
 }
 
 std::FILE* OpenList(const std::string& path) {
@@ -124,6 +129,13 @@ std::FILE* OpenList(const std::string& path) {
         return nullptr;
     }
     return _wfopen(name.c_str(), L"rb");
+}
+
+bool IsFolder(std::FILE* stream) {
+    BY_HANDLE_FILE_INFORMATION information;
+    const auto file = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    return GetFileInformationByHandle(file, &information) != 0 &&
+           (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 long long ReadEntry(char** line, std::size_t* capacity, int delimiter, std::FILE* stream) {

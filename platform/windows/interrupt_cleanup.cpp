@@ -1,5 +1,6 @@
-// Removal of temporary files on Ctrl+C, Ctrl+Break, the console closed,
-// logoff and shutdown: the Windows side. The console control handler runs
+// Removal of temporary files (and cutting back of standard output) on
+// Ctrl+C, Ctrl+Break, the console closed, logoff and shutdown: the Windows
+// side. The console control handler runs
 // on a thread of its own, so it may take the lock that a step held against
 // interruptions holds, and wait for that step to end.
 #include "interrupt_cleanup.h"
@@ -27,6 +28,10 @@ CRITICAL_SECTION& Lock() {
     }();
     return lock;
 }
+
+// Standard output to cut back, and to what length; -1: none. Guarded by
+// the lock.
+long long g_cutBackLength = -1;
 
 std::vector<std::wstring>& Slots() {
     static std::vector<std::wstring> slots(kSlots);
@@ -72,12 +77,30 @@ void ForgetOnInterrupt(int slot) {
     LeaveCriticalSection(&Lock());
 }
 
+void CutBackOnInterrupt(std::uint64_t length) {
+    EnterCriticalSection(&Lock());
+    g_cutBackLength = static_cast<long long>(length);
+    LeaveCriticalSection(&Lock());
+}
+
+void ForgetCutBackOnInterrupt() {
+    EnterCriticalSection(&Lock());
+    g_cutBackLength = -1;
+    LeaveCriticalSection(&Lock());
+}
+
 void EndAsInterrupted() {
     // Never left: a step held against interruptions finishes first, and
     // nothing starts after.
     EnterCriticalSection(&Lock());
     for (const std::wstring& name : Slots()) {
         if (!name.empty()) Win32().DeleteFileW(name.c_str());
+    }
+    if (g_cutBackLength >= 0) {
+        const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+        LARGE_INTEGER length;
+        length.QuadPart = g_cutBackLength;
+        if (SetFilePointerEx(output, length, nullptr, FILE_BEGIN)) SetEndOfFile(output);
     }
     // As a signal ends a POSIX program: at once, with no exit handlers that
     // could wait on a lock another thread holds.

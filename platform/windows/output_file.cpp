@@ -70,6 +70,8 @@ private:
     bool WriteAt(std::uint64_t offset, const void* bytes, std::size_t count);
     bool OpenTemporary();
     bool PutInPlace();
+    // Lets standard output go; a file on a disk not kept is cut back.
+    void ReleaseStandardOutput(bool keep);
     DWORD Replace();
     DWORD MoveIn();
     void Reset();
@@ -83,7 +85,9 @@ private:
     bool patchable_ = false;       // standard output that Patch can reach
     bool syncable_ = false;        // standard output that is a file on a disk
     std::uint64_t base_ = 0;       // where standard output stood when we began
-    std::uint64_t accepted_ = 0;   // bytes taken by Write
+    std::int64_t startOffset_ = -1;  // the same, for any file on a disk; -1: unknown
+    std::int64_t startLength_ = 0;   // its length then
+    std::uint64_t accepted_ = 0;     // bytes taken by Write
     std::uint64_t flushed_ = 0;    // bytes handed to the system
     std::wstring targetPath_;
     std::wstring temporaryPath_;
@@ -153,6 +157,9 @@ bool OutputFile::Impl::CreateOnStandardOutput() {
     // the end of its file (Wine's ">>") gets its header counted ahead.
     patchable_ = placed && start.QuadPart == size.QuadPart;
     base_ = placed ? static_cast<std::uint64_t>(start.QuadPart) : 0;
+    startOffset_ = placed ? start.QuadPart : -1;
+    startLength_ = placed ? size.QuadPart : 0;
+    if (placed) CutBackOnInterrupt(static_cast<std::uint64_t>(startLength_));
     return true;
 }
 
@@ -278,8 +285,7 @@ bool OutputFile::Impl::Commit() {
         const bool ok = file_ != INVALID_HANDLE_VALUE && !failed_ && Flush() &&
                         (!syncable_ || Win32().FlushFileBuffers(file_));
         failed_ = !ok;
-        if (ok) syncable_ = false;  // nothing to take back
-        Discard();
+        ReleaseStandardOutput(ok);
         return ok;
     }
     if (file_ == INVALID_HANDLE_VALUE || failed_ || !Flush()) {
@@ -307,17 +313,7 @@ bool OutputFile::Impl::Commit() {
 
 void OutputFile::Impl::Discard() {
     if (standardOutput_) {
-        // Standard output stays open for the program. A file there is cut
-        // back to where it stood, so it holds nothing of a failed
-        // conversion; what reached a pipe cannot be taken back.
-        if (syncable_) {
-            LARGE_INTEGER start;
-            start.QuadPart = static_cast<LONGLONG>(base_);
-            if (SetFilePointerEx(file_, start, nullptr, FILE_BEGIN)) SetEndOfFile(file_);
-        }
-        standardOutput_ = patchable_ = syncable_ = false;
-        file_ = INVALID_HANDLE_VALUE;
-        bufferFill_ = 0;
+        ReleaseStandardOutput(false);
         return;
     }
     if (file_ != INVALID_HANDLE_VALUE) Win32().CloseHandle(file_);
@@ -328,6 +324,25 @@ void OutputFile::Impl::Discard() {
     ForgetOnInterrupt(cleanupSlot_);
     cleanupSlot_ = -1;
     temporaryPath_.clear();
+    bufferFill_ = 0;
+}
+
+void OutputFile::Impl::ReleaseStandardOutput(bool keep) {
+    // Standard output stays open for the program. A file on a disk loses
+    // what this output added, so that it never holds part of a failed AU
+    // file, and the next writer goes on where this one began; what reached a
+    // pipe cannot be taken back.
+    ForgetCutBackOnInterrupt();
+    if (!keep && startOffset_ >= 0) {
+        LARGE_INTEGER at;
+        at.QuadPart = startLength_;
+        if (SetFilePointerEx(file_, at, nullptr, FILE_BEGIN)) SetEndOfFile(file_);
+        at.QuadPart = startOffset_;
+        SetFilePointerEx(file_, at, nullptr, FILE_BEGIN);
+    }
+    standardOutput_ = patchable_ = syncable_ = false;
+    startOffset_ = -1;
+    file_ = INVALID_HANDLE_VALUE;
     bufferFill_ = 0;
 }
 

@@ -2,9 +2,9 @@
 // closed (the C library has no memory streams): the Windows side.
 #include "text_capture.h"
 
-#include <fcntl.h>
 #include <io.h>
-#include <windows.h>
+
+#include "temporary_stream.h"
 
 namespace platform {
 
@@ -13,25 +13,7 @@ struct TextCapture::State {
 };
 
 TextCapture::TextCapture() : state_(std::make_unique<State>()) {
-    wchar_t folder[MAX_PATH + 1];
-    wchar_t name[MAX_PATH + 1];
-    if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"kel", 0, name) == 0) {
-        return;
-    }
-    HANDLE file =
-        CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
-                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        DeleteFileW(name);
-        return;
-    }
-    const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_RDWR | _O_BINARY);
-    if (fd < 0) {
-        CloseHandle(file);
-        return;
-    }
-    state_->stream = _fdopen(fd, "w+b");
-    if (state_->stream == nullptr) _close(fd);
+    state_->stream = OpenTemporaryStream();
 }
 
 TextCapture::~TextCapture() {

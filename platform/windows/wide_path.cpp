@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "path_guard.h"
+
 namespace platform {
 
 std::wstring Utf8ToWide(std::string_view text, bool strict) {
@@ -28,7 +30,7 @@ std::string WideToUtf8(std::wstring_view text) {
 }
 
 std::wstring Win32Path(const std::string& path) {
-    if (path.empty() || path.find('\0') != std::string::npos) return std::wstring();
+    if (path.empty() || PathHoldsNul(path)) return std::wstring();
     const std::wstring wide = Utf8ToWide(path, true);
     if (wide.empty()) return std::wstring();
     // Already in the system's own form: a long path or a device.

@@ -1,6 +1,8 @@
 """Prints the accessible tree of one running program, as screen readers
 read it through AT-SPI: one JSON object per line, {"depth", "role", "name",
-"text", "showing"}, in document order.
+"text", "showing", "active", "extents"}, in document order; extents are [x, y, width,
+height] in the coordinates of the node's window (the only ones Wayland
+gives), or null.
 
 Run with Debian's /usr/bin/python3 (which has pyatspi) on the session bus
 the program uses: atspi_tree.py PID [SECONDS] [--press NAME]. Waits up to
@@ -13,6 +15,7 @@ import json
 import sys
 
 import pyatspi
+from gi.repository import GLib
 
 from xsession import Timeout, wait_for
 
@@ -37,12 +40,25 @@ def text_of(node):
     return text.getText(0, text.characterCount)
 
 
+def extents_of(node):
+    try:
+        box = node.queryComponent().getExtents(pyatspi.WINDOW_COORDS)
+    except NotImplementedError:
+        return None
+    return [box.x, box.y, box.width, box.height]
+
+
 def walk(node, depth, out):
-    states = node.getState()
-    out.append({"depth": depth, "role": node.getRoleName(), "name": node.name,
-                "text": text_of(node), "showing": states.contains(pyatspi.STATE_SHOWING)})
-    for index in range(node.childCount):
-        child = node.getChildAtIndex(index)
+    try:
+        states = node.getState()
+        out.append({"depth": depth, "role": node.getRoleName(), "name": node.name,
+                    "text": text_of(node), "showing": states.contains(pyatspi.STATE_SHOWING),
+                    "active": states.contains(pyatspi.STATE_ACTIVE),
+                    "extents": extents_of(node)})
+        children = [node.getChildAtIndex(index) for index in range(node.childCount)]
+    except GLib.GError:  # gone while being read (a list still being filled)
+        return
+    for child in children:
         if child is not None:
             walk(child, depth + 1, out)
 

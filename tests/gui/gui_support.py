@@ -1,5 +1,6 @@
 """Shared pieces of the GUI tests: paths from CTest, WAV files, the
 progress-bar reading of a screenshot."""
+import json
 import os
 import subprocess
 import sys
@@ -7,12 +8,14 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xsession import XSession, read_ppm, wait_for, wait_steady  # noqa: E402,F401
+from xsession import WaylandSession, XSession, read_ppm, wait_for, wait_steady  # noqa: E402,F401
 
 KELMORO = os.environ.get("KELMORO", "kelmoro")
 KELMORO_CLI = os.environ.get("KELMORO_CLI", "kelmoro-cli")
 MAKE_WAV = os.environ.get("MAKE_WAV", "tools/make_wav.py")
 SCREENSHOTS = os.environ.get("KELMORO_SCREENSHOTS", "")
+ATSPI_PYTHON = "/usr/bin/python3"  # Debian's, which has pyatspi
+READER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "atspi_tree.py")
 
 # The progress dialog is 228 dialog units wide, its bar spans 6 to 221.
 DIALOG_DU_WIDTH = 228
@@ -36,14 +39,17 @@ def capture_screen(session):
 def keep_screenshot(session, name, windows=(), capture=None):
     """Saves a screenshot (a new one, or the given capture) for the README
     when the build asks for them, cropped to the given windows with their
-    frames, or the whole screen when none is given."""
+    frames, or on a Wayland desktop to what it shows (its plain colour
+    trimmed away, the pointer's corner first), or the whole screen."""
     if not SCREENSHOTS:
         return
     os.makedirs(SCREENSHOTS, exist_ok=True)
     if capture is None:
         capture = capture_screen(session)
     crop = []
-    if windows:
+    if isinstance(session, WaylandSession):
+        crop = ["-gravity", "SouthEast", "-chop", "16x16", "+gravity", "-trim", "+repage"]
+    elif windows:
         boxes = [session.geometry(window) for window in windows]
         # Room for the title bar and borders the window manager adds.
         left = max(0, min(x for x, _, _, _ in boxes) - 12)
@@ -79,9 +85,13 @@ class GuiTestCase(unittest.TestCase):
     """Each test gets its own X session and a scratch folder."""
     SCREEN = (1024, 768)
     WINDOW_MANAGER = True  # openbox on the screen; False: bare Xvfb
+    WAYLAND = False  # True: a Wayland desktop (weston) instead
 
     def setUp(self):
-        self.session = XSession(*self.SCREEN, window_manager=self.WINDOW_MANAGER)
+        if self.WAYLAND:
+            self.session = WaylandSession(*self.SCREEN)
+        else:
+            self.session = XSession(*self.SCREEN, window_manager=self.WINDOW_MANAGER)
         self.addCleanup(self.session.close)
         self.dir = tempfile.mkdtemp(prefix="kelmoro-files-")
         self.addCleanup(subprocess.run, ["rm", "-rf", self.dir])
@@ -118,3 +128,36 @@ class GuiTestCase(unittest.TestCase):
         """Waits for the count-th traced box and its window on the screen."""
         wait_for(lambda: len(self.box_lines()) >= count, timeout, what="a message box")
         return self.session.wait_window(proc.pid, "Kelmoro")
+
+    def start_on_bus(self, *args, extra_env=None):
+        """kelmoro under dbus-run-session, with the accessibility bridge on
+        (and extra_env as in XSession.start); returns its process id once it
+        runs."""
+        started = os.path.join(self.dir, "bus.txt")
+        if os.path.exists(started):
+            os.remove(started)
+        script = 'echo "$$ $DBUS_SESSION_BUS_ADDRESS" > "$0.new" && mv "$0.new" "$0" && exec "$@"'
+        self.bus_proc = self.session.start(
+            ["dbus-run-session", "--", "sh", "-c", script, started, KELMORO, *args],
+            cwd=self.dir, extra_env={"NO_AT_BRIDGE": None, "DBUS_SESSION_BUS_ADDRESS": None,
+                                     **(extra_env or {})})
+        wait_for(lambda: os.path.exists(started), what="the session bus")
+        with open(started) as line:
+            pid, self.bus = line.read().split(maxsplit=1)
+        return int(pid)
+
+    def reader(self, pid, *args):
+        env = dict(self.session.env)
+        env["DBUS_SESSION_BUS_ADDRESS"] = self.bus.strip()
+        env.pop("NO_AT_BRIDGE")
+        return subprocess.run([ATSPI_PYTHON, READER, str(pid), "20", *args], env=env,
+                              stdin=subprocess.DEVNULL, capture_output=True, timeout=60,
+                              text=True)
+
+    def tree(self, pid):
+        result = self.reader(pid)
+        if result.returncode != 0 and self.bus_proc.poll() is not None:
+            self.fail(f"kelmoro ended with status {self.bus_proc.returncode}; output ends: "
+                      + self.session.log_text()[-1000:])
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return [json.loads(line) for line in result.stdout.splitlines()]

@@ -1,14 +1,10 @@
 """What a screen reader finds in the program: its windows read through
 AT-SPI (at-spi2-core, pyatspi) on a session bus of its own from
 dbus-run-session, while the real windows are on the screen."""
-import json
 import os
-import subprocess
 
-from gui_support import KELMORO, GuiTestCase, make_wav, wait_for
+from gui_support import GuiTestCase, make_wav
 
-ATSPI_PYTHON = "/usr/bin/python3"  # Debian's, which has pyatspi
-READER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "atspi_tree.py")
 MAIN = "Vantrel"
 ABOUT = "Kelmoroのﾊﾞｰｼﾞｮﾝ情報"
 IDLE = "ﾍﾙﾌﾟを表示するには [F1] を押してください。"
@@ -17,32 +13,6 @@ SUCCESS = "  AUファイルに変換成功"
 
 
 class AccessibilityTest(GuiTestCase):
-
-    def start_on_bus(self, *args):
-        """kelmoro under dbus-run-session, with the accessibility bridge on;
-        returns its process id once it runs."""
-        started = os.path.join(self.dir, "bus.txt")
-        script = 'echo "$$ $DBUS_SESSION_BUS_ADDRESS" > "$0.new" && mv "$0.new" "$0" && exec "$@"'
-        self.bus_proc = self.session.start(
-            ["dbus-run-session", "--", "sh", "-c", script, started, KELMORO, *args],
-            cwd=self.dir, extra_env={"NO_AT_BRIDGE": None, "DBUS_SESSION_BUS_ADDRESS": None})
-        wait_for(lambda: os.path.exists(started), what="the session bus")
-        with open(started) as line:
-            pid, self.bus = line.read().split(maxsplit=1)
-        return int(pid)
-
-    def reader(self, pid, *args):
-        env = dict(self.session.env)
-        env["DBUS_SESSION_BUS_ADDRESS"] = self.bus.strip()
-        env.pop("NO_AT_BRIDGE")
-        return subprocess.run([ATSPI_PYTHON, READER, str(pid), "20", *args], env=env,
-                              stdin=subprocess.DEVNULL, capture_output=True, timeout=60,
-                              text=True)
-
-    def tree(self, pid):
-        result = self.reader(pid)
-        self.assertEqual(result.returncode, 0, result.stderr)
-        return [json.loads(line) for line in result.stdout.splitlines()]
 
     def children(self, nodes, parent):
         """The nodes one level under nodes[parent]."""

@@ -48,7 +48,9 @@ def summary(converted, total, failed=(), no_wav=(), stopped=0):
     if failed:
         section = [FAILED]
         for path in failed:
-            section += [path] + ["    " + message for message in engine_messages(path)]
+            # A (path, messages) pair names messages the engine alone would not give.
+            path, messages = path if isinstance(path, tuple) else (path, engine_messages(path))
+            section += [path] + ["    " + message for message in messages]
         sections.append(section)
     if no_wav:
         sections.append([NO_WAV, *no_wav])
@@ -91,14 +93,19 @@ class BatchTest(GuiTestCase):
             out.write(b"not a wave file, only text")
         missing = [os.path.join(self.dir, f"gone {i:02d}.wav") for i in range(1, 31)]
         raw = make_wav(os.path.join(self.dir, "tone.raw"), seconds=1)
-        files = good[:10] + [empty, raw, junk] + good[10:] + missing
+        # Its AU file is F05.wav's, written earlier in the batch: not replaced.
+        clash = make_wav(os.path.join(self.dir, "f05.WAV"), seconds=2)
+        clash_message = (f"{self.dir}/f05.au was written for {good[4]} earlier in this run; "
+                         "not replaced, nothing written")
+        files = good[:10] + [empty, raw, junk, clash] + good[10:] + missing
         proc = self.start(*files)
         window = self.session.wait_window(proc.pid, BATCH)
         self.assert_on_screen(window)
         box = self.wait_box(proc)
         # One box for the whole batch, in the error style, naming every
         # failure with the engine's own messages, byte for byte.
-        expected = summary(20, len(files), failed=[empty, junk, *missing], no_wav=[raw])
+        expected = summary(20, len(files), failed=[empty, junk, (clash, [clash_message]), *missing],
+                           no_wav=[raw])
         self.assertEqual(self.box_lines(), [("box", "error", "Kelmoro", expected)])
         # The list is longer than the screen allows: the box still fits.
         wait_for(lambda: self.session.geometry(box)[3] > 200, what="the summary laid out")
@@ -110,6 +117,15 @@ class BatchTest(GuiTestCase):
         self.assertEqual(len(self.box_lines()), 1)
         written = sorted(name for name in os.listdir(self.dir) if name.endswith(".au"))
         self.assertEqual(written, [f"f{i:02d}.au" for i in range(1, 21)])
+        sizes = {os.path.getsize(os.path.join(self.dir, name)) for name in written}
+        self.assertEqual(len(sizes), 1, sizes)  # f05.au is F05.wav's
+        # Without a display, on the console, the same rule holds.
+        env = dict(self.session.env)
+        del env["DISPLAY"]
+        console = subprocess.run([KELMORO, good[4], clash], env=env, capture_output=True,
+                                 stdin=subprocess.DEVNULL, timeout=60)
+        self.assertEqual((console.returncode, console.stderr.decode()),
+                         (1, f"kelmoro: {clash}: {clash_message}\n"))
 
     def test_stop_button_and_escape_end_the_batch_after_the_file_in_progress(self):
         # An hour of 16-bit stereo, a second or more to convert, under five

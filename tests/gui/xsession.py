@@ -261,6 +261,52 @@ class XSession:
         return [tuple(line.split("\t")) for line in text.split("\n") if line.strip()]
 
 
+class WaylandSession(XSession):
+    """A Wayland desktop: weston (its desktop shell, X11 back end) in a private
+    Xvfb, which gives it a seat. Keys sent with xdotool reach the focused
+    client through weston's window; `import` on the Xvfb captures the desktop.
+    GDK_BACKEND stays unset, so GTK picks Wayland as in a desktop session.
+    xdotool cannot see Wayland clients' windows: tests read them through
+    AT-SPI."""
+    BACKGROUND = (0x3c, 0x50, 0x64)  # the desktop's plain colour
+
+    def __init__(self, width=1024, height=768):
+        super().__init__(width, height, window_manager=False)
+        try:
+            self._start_weston(width, height)
+        except BaseException:
+            self.close()
+            raise
+
+    def _start_weston(self, width, height):
+        # The socket lies in the session's own runtime folder (mode 700),
+        # under a name no other run on the machine uses.
+        socket = "kelmoro-" + os.path.basename(self.tmp)
+        config = os.path.join(self.tmp, "weston.ini")
+        with open(config, "w") as out:
+            # No key repeat: a test may hold a key down as long as it needs.
+            out.write("[keyboard]\nrepeat-rate=0\n[shell]\npanel-position=none\nlocking=false\n"
+                      "startup-animation=none\nclose-animation=none\n"
+                      "background-color=0xff%02x%02x%02x\n" % self.BACKGROUND)
+        with open(os.path.join(self.tmp, "weston.log"), "ab") as log:
+            self.procs.append(subprocess.Popen(
+                ["weston", "--backend=x11-backend.so", f"--socket={socket}", f"--width={width}",
+                 f"--height={height}", "--idle-time=0", f"--config={config}"],
+                env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                start_new_session=True))
+        self.env["WAYLAND_DISPLAY"] = socket
+        window = wait_for(lambda: self.run(["xdotool", "search", "--class", "^Weston Compositor$"],
+                                           check=False).split(), timeout=30, what="weston's window")
+        # Weston's window takes the keys; the pointer waits in its lower right
+        # corner, where the cursor weston draws covers no window.
+        self.run(["xdotool", "mousemove", str(width - 1), str(height - 1),
+                  "windowfocus", "--sync", window[0]])
+        centre = ["import", "-window", "root", "-crop", f"1x1+{width // 2}+{height // 2}",
+                  "-depth", "8", "ppm:-"]
+        wait_for(lambda: read_ppm(self.run(centre, binary=True))[2] == bytes(self.BACKGROUND),
+                 timeout=30, what="weston's desktop drawn")
+
+
 def read_ppm(data):
     """(width, height, rgb bytes) of a binary PPM."""
     parts = []

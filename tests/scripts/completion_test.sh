@@ -2,10 +2,12 @@
 # kelmoro-cli's shell completions: the bash one driven through
 # bash-completion as a tab press would drive it (a table of command lines
 # and the words offered); the zsh and fish ones parsed by their shells, and
-# a few tabs pressed in an interactive zsh and asked of fish.
-# Usage: completion_test.sh COMPLETIONS_FOLDER
+# a few tabs pressed in an interactive zsh and asked of fish. Every option
+# kelmoro-cli --help names must be offered by each of the three.
+# Usage: completion_test.sh COMPLETIONS_FOLDER KELMORO_CLI
 set -uo pipefail
 folder=$(cd "$1" && pwd)
+cli=$2
 here=$(cd "$(dirname "$0")" && pwd)
 failures=0
 
@@ -56,7 +58,7 @@ check() {
 nl=$'\n'
 check wavs "kelmoro-cli --ou" "--output-dir="
 check wavs "kelmoro-cli --j" "--jobs=${nl}--json"
-check wavs "kelmoro-cli --fi" "--files-from="
+check wavs "kelmoro-cli --fi" "--files-from=${nl}--filter"
 check wavs "kelmoro-cli -q --n" "--no-clobber${nl}--null"
 check wavs "kelmoro-cli --jobs=" "$jobs_values"
 check wavs "kelmoro-cli -j " "$jobs_values"
@@ -67,9 +69,28 @@ check wavs "kelmoro-cli -- -" "-dash.wav"
 check wavs "kelmoro-cli --files-from=n" "notes.txt"
 check none "kelmoro-cli " "notes.txt${nl}sub"
 check wavs "kelmoro-cli --help " ""
+check wavs "kelmoro-cli -h " ""
+
+# The options --help names ("  -q, --quiet", "      --json"), one a line.
+options=$("$cli" --help | sed -nE 's/^ {2}(-[[:alnum:]], )?(--[[:alnum:]-]+).*/\1\2/p
+  s/^ {6}(--[[:alnum:]-]+).*/\1/p' | tr -s ', ' '\n\n')
+# NAME, then the words its completion offers for a dash: each option there.
+offers_every_option() {
+  local option
+  for option in $options; do
+    grep -qxE -- "$option=?" <<<"$2" ||
+      { printf 'FAIL: the %s completion does not offer %s\n' "$1" "$option"; failures=$((failures + 1)); }
+  done
+}
+[[ $options == *--version* ]] ||
+  { echo "FAIL: no options read from --help"; failures=$((failures + 1)); }
+offers_every_option bash "$(offered wavs "kelmoro-cli -")"
 
 if command -v zsh >/dev/null; then
   zsh -n "$folder/_kelmoro-cli" || { echo "FAIL: zsh -n"; failures=$((failures + 1)); }
+  # The option descriptions it hands to _arguments, by their names.
+  offers_every_option zsh "$(zsh -f -c 'function _arguments { print -rl -- "$@"; }; source "$1"' \
+    zsh "$folder/_kelmoro-cli" | sed -nE 's/^(\([^)]*\))?\*?(-{1,2}[[:alnum:]-]+).*/\2/p')"
   # And a tab pressed in an interactive zsh: what it completes or lists.
   zsh_offers() {
     (cd "$work/$1" && timeout 20 zsh "$here/zsh_complete.zsh" "$folder" "$2" "$3") ||
@@ -83,6 +104,8 @@ else
 fi
 if command -v fish >/dev/null; then
   fish --no-execute "$folder/kelmoro-cli.fish" || { echo "FAIL: fish --no-execute"; failures=$((failures + 1)); }
+  offers_every_option fish \
+    "$(fish -c "source '$folder/kelmoro-cli.fish'; complete -C'kelmoro-cli -'" | cut -f1)"
   # What fish offers: the WAV files, then the folders, then the rest.
   groups=$(cd "$work/wavs" && fish -c "source '$folder/kelmoro-cli.fish'; complete -C'kelmoro-cli '" |
     awk '{ print (/\.[wW][aA][vV]$/ ? "wav" : /\/$/ ? "folder" : "other") }' | uniq -c | awk '{ printf "%s %s,", $1, $2 }')

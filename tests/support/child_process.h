@@ -13,6 +13,16 @@ namespace kelmoro::test {
 // kelmoro-cli as built (from KELMORO_CLI); empty when not set.
 std::string CliProgram();
 
+// kelmoro as built, for a test program built knowing where it is (the
+// definition KELMORO_DESKTOP_PROGRAM); empty otherwise.
+inline std::string DesktopProgram() {
+#ifdef KELMORO_DESKTOP_PROGRAM
+    return KELMORO_DESKTOP_PROGRAM;
+#else
+    return std::string();
+#endif
+}
+
 // The whole text of a file; empty when it cannot be read.
 std::string Slurp(const std::string& path);
 

@@ -17,15 +17,16 @@ std::string Utf8(const std::filesystem::path& path) {
 
 }  // namespace
 
-TempDir::TempDir() {
+TempDir::TempDir() : TempDir(Utf8(std::filesystem::temp_directory_path())) {}
+
+TempDir::TempDir(const std::string& parent) {
     static std::mt19937_64 generator{std::random_device{}()};
-    const std::filesystem::path folder = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
         const std::filesystem::path candidate =
-            folder / ("kelmoro-test-" + std::to_string(generator()));
+            std::filesystem::path(parent) / ("kelmoro-test-" + std::to_string(generator()));
         if (std::filesystem::create_directory(candidate)) path_ = Utf8(candidate);
     }
-    if (path_.empty()) throw std::runtime_error("no temporary folder could be made");
+    if (path_.empty()) throw std::runtime_error("no temporary folder could be made in " + parent);
 }
 
 TempDir::~TempDir() {

@@ -1,4 +1,5 @@
-// A fresh folder under /tmp for one test, removed with everything in it.
+// A fresh folder under /tmp (or $TMPDIR, or a folder given) for one test,
+// removed with everything in it.
 #pragma once
 
 #include <string>
@@ -9,6 +10,7 @@ namespace kelmoro::test {
 class TempDir {
 public:
     TempDir();
+    explicit TempDir(const std::string& parent);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "platform/file_queries.h"
+#include "platform/file_identity.h"
 
 namespace kelmoro::test {
 
@@ -94,7 +94,7 @@ Bytes ReadFile(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-    return platform::PathExists(path);
+    return platform::IdentityOf(path).has_value();
 }
 
 }  // namespace kelmoro::test

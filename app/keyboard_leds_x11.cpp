@@ -1,9 +1,8 @@
 // The lock lights through XKB: named indicators looked up once, then one
 // XkbGetIndicatorState per reading.
-#include "keyboard_leds.h"
+#include "keyboard_leds_x11.h"
 
 #include <X11/XKBlib.h>
-#include <wx/utils.h>
 
 namespace kelmoro {
 namespace {
@@ -13,25 +12,23 @@ const char* const kLedNames[] = {"Kana", "Caps Lock", "Num Lock", "Scroll Lock"}
 
 }  // namespace
 
-bool KeyboardLeds::Read() {
-    auto* display = static_cast<Display*>(wxGetX11Display());
-    if (display == nullptr) return false;
+bool XkbKeyboardLeds::Read() {
     if (!m_resolved) {
-        for (int i = 0; i < kCount; ++i) {
-            const Atom atom = XInternAtom(display, kLedNames[i], True);
+        for (int i = 0; i < kKeyboardLedCount; ++i) {
+            const Atom atom = XInternAtom(m_display, kLedNames[i], True);
             int index = -1;
             if (atom == None ||
-                !XkbGetNamedIndicator(display, atom, &index, nullptr, nullptr, nullptr)) {
+                !XkbGetNamedIndicator(m_display, atom, &index, nullptr, nullptr, nullptr)) {
                 index = -1;
             }
             m_index[i] = index;
         }
         m_resolved = true;
     }
-    return XkbGetIndicatorState(display, XkbUseCoreKbd, &m_state) == Success;
+    return XkbGetIndicatorState(m_display, XkbUseCoreKbd, &m_state) == Success;
 }
 
-bool KeyboardLeds::Lit(KeyboardLed led) const {
+bool XkbKeyboardLeds::Lit(KeyboardLed led) const {
     const int index = m_index[static_cast<int>(led)];
     return index >= 0 && ((m_state >> index) & 1) != 0;
 }
