@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Cross-builds kelmoro-cli.exe for 64-bit Windows on Debian 12 with MinGW-w64,
-# into build/windows/. Installs what it needs through apt-get, and builds the
-# Windows dependencies from Debian's own source packages, each at a pinned
-# version and cached under ~/.cache/kelmoro/windows/NAME-VERSION-RECIPE/, so
-# that a second run skips them.
+# Cross-builds Kelmoro for 64-bit Windows on Debian 12 with MinGW-w64, into
+# build/windows/: kelmoro.exe (app/), kelmoro-cli.exe (cli/), the installer
+# kelmoro-setup-VERSION-x64.exe (NSIS) and the portable
+# kelmoro-VERSION-windows-x64.zip. Installs what it needs through apt-get,
+# and builds the Windows dependencies from Debian's own source packages, each
+# at a pinned version and cached under
+# ~/.cache/kelmoro/windows/NAME-VERSION-RECIPE/, so that a second run skips
+# them.
 #
 # usage: tools/build-windows.sh [--tests] [-DNAME=VALUE]...
 #   --tests  also builds the test programs (tools/run-windows-tests.sh)
@@ -140,23 +143,29 @@ recipe_wxwidgets() {
 }
 
 build_dependency wxwidgets3.2 3.2.2+dfsg-2 recipe_wxwidgets "$libpng_prefix"
+wxwidgets_prefix=${dependency_prefixes[-1]}
 
 # ---- Kelmoro -------------------------------------------------------------------
 
 deps=$(IFS=';'; echo "${dependency_prefixes[*]}")
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-  -DKELMORO_WINDOWS_DEPS="$deps" -DKELMORO_BUILD_APP=OFF -DKELMORO_BUILD_TESTS="$tests" \
+  -DKELMORO_WINDOWS_DEPS="$deps" -DwxWidgets_DIR="$wxwidgets_prefix/lib/cmake/wxWidgets" \
+  -DKELMORO_BUILD_APP=ON -DKELMORO_BUILD_TESTS="$tests" \
   "${settings[@]}" >/dev/null
 cmake --build "$build"
 
-# Static: every DLL the program names must be one that Windows itself has.
-exe="$build/cli/kelmoro-cli.exe"
-windows_dlls='^(kernel32|msvcrt|shell32|user32|advapi32)\.dll$'
-missing=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
-          grep -viE "$windows_dlls" || true)
-if [[ -n "$missing" ]]; then
-  echo "build-windows.sh: $exe needs DLLs that Windows lacks: $missing" >&2
-  exit 1
-fi
-echo "$exe: $(stat -c %s "$exe") bytes; DLLs:" \
-  "$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')"
+# Static: every DLL the programs name must be one that Windows itself has.
+windows_dlls='^(advapi32|comctl32|comdlg32|gdi32|kernel32|msvcrt|ole32|oleacc|oleaut32|shell32'
+windows_dlls+='|shlwapi|user32|uxtheme|version|winspool)\.(dll|drv)$'
+for exe in "$build/cli/kelmoro-cli.exe" "$build/app/kelmoro.exe"; do
+  dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p')
+  missing=$(grep -viE "$windows_dlls" <<<"$dlls" || true)
+  if [[ -n "$missing" ]]; then
+    echo "build-windows.sh: $exe needs DLLs that Windows lacks: $missing" >&2
+    exit 1
+  fi
+  echo "$exe: $(stat -c %s "$exe") bytes; DLLs: $(tr '\n' ' ' <<<"$dlls")"
+done
+for package in "$build"/kelmoro-setup-*-x64.exe "$build"/kelmoro-*-windows-x64.zip; do
+  echo "$package: $(stat -c %s "$package") bytes"
+done

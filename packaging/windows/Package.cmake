@@ -10,10 +10,10 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/README.txt ${packageFolder}/README.txt 
                NEWLINE_STYLE CRLF)
 set(packageTexts ${packageFolder}/LICENSE.txt ${packageFolder}/README.txt)
 
-set(setup ${CMAKE_BINARY_DIR}/kelmoro-setup-${PROJECT_VERSION}-x64.exe)
+set(KELMORO_SETUP_FILE ${CMAKE_BINARY_DIR}/kelmoro-setup-${PROJECT_VERSION}-x64.exe)
 add_custom_command(
-  OUTPUT ${setup}
-  COMMAND ${KELMORO_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DOUTFILE=${setup}
+  OUTPUT ${KELMORO_SETUP_FILE}
+  COMMAND ${KELMORO_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DOUTFILE=${KELMORO_SETUP_FILE}
           -DKELMORO_EXE=$<TARGET_FILE:kelmoro> -DKELMORO_CLI_EXE=$<TARGET_FILE:kelmoro-cli>
           -DKELMORO_ICO=${KELMORO_ICON_FILE} -DLICENSE_TXT=${packageFolder}/LICENSE.txt
           -DREADME_TXT=${packageFolder}/README.txt ${CMAKE_CURRENT_LIST_DIR}/kelmoro.nsi
@@ -36,4 +36,4 @@ add_custom_command(
   COMMENT "Making the portable zip"
   VERBATIM)
 
-add_custom_target(windows_packages ALL DEPENDS ${setup} ${portable})
+add_custom_target(windows_packages ALL DEPENDS ${KELMORO_SETUP_FILE} ${portable})
