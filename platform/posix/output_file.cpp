@@ -6,12 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <random>
 
 #include "interrupt_cleanup.h"
 #include "path_guard.h"
 #include "posix_calls.h"
+#include "write_buffer.h"
 
 namespace platform {
 namespace {
@@ -81,18 +81,18 @@ public:
     bool Commit();
     void Discard();
     bool FolderGone() const;
-    std::uint64_t Accepted() const { return accepted_; }
+    std::uint64_t Accepted() const { return buffer_.Accepted(); }
     bool CanPatch() const { return fd_ >= 0 && (!standardOutput_ || patchable_); }
     bool Patch(std::uint64_t offset, const void* bytes, std::size_t count);
 
 private:
     bool Flush();
+    bool WriteOut(const unsigned char* bytes, std::size_t count);
     bool OpenTemporary(const std::string& path, bool replacing);
     void CloseFolder();
     // Lets standard output go; a regular file not kept is cut back.
     void ReleaseStandardOutput(bool keep);
 
-    static constexpr std::size_t kBufferSize = 256 * 1024;
     int fd_ = -1;
     int folderFd_ = -1;
     int cleanupSlot_ = -1;  // the temporary file's slot for removal on interruption
@@ -103,12 +103,9 @@ private:
     std::uint64_t base_ = 0;       // where standard output stood when we began
     off_t startOffset_ = -1;       // the same, for any regular file; -1: unknown
     off_t startLength_ = 0;        // its length then
-    std::uint64_t accepted_ = 0;   // bytes taken by Write
-    std::uint64_t flushed_ = 0;    // bytes handed to the system
     std::string targetPath_;
     std::string temporaryPath_;
-    std::unique_ptr<unsigned char[]> buffer_;
-    std::size_t bufferFill_ = 0;
+    WriteBuffer buffer_;
 };
 
 OutputFile::Impl::~Impl() {
@@ -118,8 +115,7 @@ OutputFile::Impl::~Impl() {
 bool OutputFile::Impl::Create(const std::string& path) {
     Discard();
     failed_ = false;
-    bufferFill_ = 0;
-    accepted_ = flushed_ = 0;
+    buffer_.Start();
     if (PathHoldsNul(path)) return false;
     struct stat old;
     const bool exists = RetryInterrupted([&] { return Posix().lstat(path.c_str(), &old); }) == 0;
@@ -144,15 +140,13 @@ bool OutputFile::Impl::Create(const std::string& path) {
         return false;
     }
     targetPath_ = path;
-    if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
     return true;
 }
 
 bool OutputFile::Impl::CreateOnStandardOutput() {
     Discard();
     failed_ = false;
-    bufferFill_ = 0;
-    accepted_ = flushed_ = 0;
+    buffer_.Start();
     struct stat info;
     if (RetryInterrupted([&] { return Posix().fstat(STDOUT_FILENO, &info); }) != 0) return false;
     standardOutput_ = true;
@@ -167,7 +161,6 @@ bool OutputFile::Impl::CreateOnStandardOutput() {
     startLength_ = info.st_size;
     if (syncable_) CutBackOnInterrupt(static_cast<std::uint64_t>(startLength_));
     fd_ = STDOUT_FILENO;
-    if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
     return true;
 }
 
@@ -179,12 +172,9 @@ bool OutputFile::Impl::FolderGone() const {
 }
 
 bool OutputFile::Impl::Patch(std::uint64_t offset, const void* bytes, std::size_t count) {
-    if (!CanPatch() || failed_ || offset + count > accepted_) return false;
-    if (offset >= flushed_) {
-        std::memcpy(buffer_.get() + (offset - flushed_), bytes, count);
-        return true;
-    }
-    if (offset + count > flushed_) return false;  // never split across a flush
+    if (!CanPatch() || failed_ || offset + count > buffer_.Accepted()) return false;
+    if (buffer_.OverwriteBuffered(offset, bytes, count)) return true;
+    if (offset + count > buffer_.Flushed()) return false;  // never split across a flush
     const auto wrote = RetryInterrupted([&] {
         return Posix().pwrite(fd_, bytes, count, static_cast<off_t>(base_ + offset));
     });
@@ -219,35 +209,36 @@ bool OutputFile::Impl::OpenTemporary(const std::string& path, bool replacing) {
     return false;
 }
 
-bool OutputFile::Impl::Flush() {
-    std::size_t done = 0;
-    while (done < bufferFill_) {
-        ssize_t wrote = RetryInterrupted(
-            [&] { return Posix().write(fd_, buffer_.get() + done, bufferFill_ - done); });
-        if (wrote <= 0) {
-            failed_ = true;
-            return false;
-        }
+// Hands a buffer's bytes to the system, a short write continued.
+bool OutputFile::Impl::WriteOut(const unsigned char* bytes, std::size_t count) {
+    for (std::size_t done = 0; done < count;) {
+        const ssize_t wrote =
+            RetryInterrupted([&] { return Posix().write(fd_, bytes + done, count - done); });
+        if (wrote <= 0) return false;
         done += static_cast<std::size_t>(wrote);
     }
-    flushed_ += bufferFill_;
-    bufferFill_ = 0;
     return true;
+}
+
+bool OutputFile::Impl::Flush() {
+    if (buffer_.Drain([this](const unsigned char* bytes, std::size_t count) {
+            return WriteOut(bytes, count);
+        })) {
+        return true;
+    }
+    failed_ = true;
+    return false;
 }
 
 bool OutputFile::Impl::Write(const void* bytes, std::size_t count) {
     if (fd_ < 0 || failed_) return false;
-    const auto* in = static_cast<const unsigned char*>(bytes);
-    while (count > 0) {
-        std::size_t take = std::min(count, kBufferSize - bufferFill_);
-        std::memcpy(buffer_.get() + bufferFill_, in, take);
-        bufferFill_ += take;
-        accepted_ += take;
-        in += take;
-        count -= take;
-        if (bufferFill_ == kBufferSize && !Flush()) return false;
+    if (buffer_.Append(bytes, count, [this](const unsigned char* full, std::size_t size) {
+            return WriteOut(full, size);
+        })) {
+        return true;
     }
-    return true;
+    failed_ = true;
+    return false;
 }
 
 bool OutputFile::Impl::Commit() {
@@ -306,7 +297,7 @@ void OutputFile::Impl::Discard() {
     ForgetOnInterrupt(cleanupSlot_);
     cleanupSlot_ = -1;
     temporaryPath_.clear();
-    bufferFill_ = 0;
+    buffer_.Drop();
     CloseFolder();
 }
 
@@ -322,7 +313,7 @@ void OutputFile::Impl::ReleaseStandardOutput(bool keep) {
     }
     standardOutput_ = patchable_ = syncable_ = false;
     fd_ = -1;
-    bufferFill_ = 0;
+    buffer_.Drop();
 }
 
 void OutputFile::Impl::CloseFolder() {

@@ -7,14 +7,13 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cstring>
 #include <random>
 
 #include "interrupt_cleanup.h"
 #include "paths.h"
 #include "wide_path.h"
 #include "win32_calls.h"
+#include "write_buffer.h"
 
 namespace platform {
 namespace {
@@ -59,7 +58,7 @@ public:
     void Discard();
     // A folder that holds a file open cannot be removed on Windows.
     bool FolderGone() const { return false; }
-    std::uint64_t Accepted() const { return accepted_; }
+    std::uint64_t Accepted() const { return buffer_.Accepted(); }
     bool CanPatch() const {
         return file_ != INVALID_HANDLE_VALUE && (!standardOutput_ || patchable_);
     }
@@ -67,6 +66,7 @@ public:
 
 private:
     bool Flush();
+    bool WriteOut(const unsigned char* bytes, std::size_t count);
     bool WriteAt(std::uint64_t offset, const void* bytes, std::size_t count);
     bool OpenTemporary();
     bool PutInPlace();
@@ -76,7 +76,6 @@ private:
     DWORD MoveIn();
     void Reset();
 
-    static constexpr std::size_t kBufferSize = 256 * 1024;
     HANDLE file_ = INVALID_HANDLE_VALUE;
     int cleanupSlot_ = -1;  // the temporary file's slot for removal on interruption
     bool failed_ = false;
@@ -87,20 +86,15 @@ private:
     std::uint64_t base_ = 0;       // where standard output stood when we began
     std::int64_t startOffset_ = -1;  // the same, for any file on a disk; -1: unknown
     std::int64_t startLength_ = 0;   // its length then
-    std::uint64_t accepted_ = 0;     // bytes taken by Write
-    std::uint64_t flushed_ = 0;    // bytes handed to the system
     std::wstring targetPath_;
     std::wstring temporaryPath_;
-    std::unique_ptr<unsigned char[]> buffer_;
-    std::size_t bufferFill_ = 0;
+    WriteBuffer buffer_;
 };
 
 void OutputFile::Impl::Reset() {
     Discard();
     failed_ = false;
-    bufferFill_ = 0;
-    accepted_ = flushed_ = 0;
-    if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
+    buffer_.Start();
 }
 
 bool OutputFile::Impl::Create(const std::string& path) {
@@ -175,7 +169,7 @@ bool OutputFile::Impl::WriteAt(std::uint64_t offset, const void* bytes, std::siz
     // empty file opened for appending under Wine), the bytes landed at the
     // end: they are cut off, and the patch has failed.
     LARGE_INTEGER end;
-    end.QuadPart = static_cast<LONGLONG>(base_ + flushed_);
+    end.QuadPart = static_cast<LONGLONG>(base_ + buffer_.Flushed());
     LARGE_INTEGER size{};
     const bool appended = GetFileSizeEx(file_, &size) && size.QuadPart > end.QuadPart;
     if (appended && SetFilePointerEx(file_, end, nullptr, FILE_BEGIN)) SetEndOfFile(file_);
@@ -183,12 +177,9 @@ bool OutputFile::Impl::WriteAt(std::uint64_t offset, const void* bytes, std::siz
 }
 
 bool OutputFile::Impl::Patch(std::uint64_t offset, const void* bytes, std::size_t count) {
-    if (!CanPatch() || failed_ || offset + count > accepted_) return false;
-    if (offset >= flushed_) {
-        std::memcpy(buffer_.get() + (offset - flushed_), bytes, count);
-        return true;
-    }
-    if (offset + count > flushed_) return false;  // never split across a flush
+    if (!CanPatch() || failed_ || offset + count > buffer_.Accepted()) return false;
+    if (buffer_.OverwriteBuffered(offset, bytes, count)) return true;
+    if (offset + count > buffer_.Flushed()) return false;  // never split across a flush
     if (!WriteAt(base_ + offset, bytes, count)) {
         failed_ = true;
         return false;
@@ -196,35 +187,38 @@ bool OutputFile::Impl::Patch(std::uint64_t offset, const void* bytes, std::size_
     return true;
 }
 
-bool OutputFile::Impl::Flush() {
-    std::size_t done = 0;
-    while (done < bufferFill_) {
+// Hands a buffer's bytes to the system, a short write continued.
+bool OutputFile::Impl::WriteOut(const unsigned char* bytes, std::size_t count) {
+    for (std::size_t done = 0; done < count;) {
         DWORD wrote = 0;
-        const auto count = static_cast<DWORD>(bufferFill_ - done);
-        if (!Win32().WriteFile(file_, buffer_.get() + done, count, &wrote, nullptr) || wrote == 0) {
-            failed_ = true;
+        const auto part = static_cast<DWORD>(count - done);
+        if (!Win32().WriteFile(file_, bytes + done, part, &wrote, nullptr) || wrote == 0) {
             return false;
         }
         done += wrote;
     }
-    flushed_ += bufferFill_;
-    bufferFill_ = 0;
     return true;
+}
+
+bool OutputFile::Impl::Flush() {
+    if (buffer_.Drain([this](const unsigned char* bytes, std::size_t count) {
+            return WriteOut(bytes, count);
+        })) {
+        return true;
+    }
+    failed_ = true;
+    return false;
 }
 
 bool OutputFile::Impl::Write(const void* bytes, std::size_t count) {
     if (file_ == INVALID_HANDLE_VALUE || failed_) return false;
-    const auto* in = static_cast<const unsigned char*>(bytes);
-    while (count > 0) {
-        std::size_t take = std::min(count, kBufferSize - bufferFill_);
-        std::memcpy(buffer_.get() + bufferFill_, in, take);
-        bufferFill_ += take;
-        accepted_ += take;
-        in += take;
-        count -= take;
-        if (bufferFill_ == kBufferSize && !Flush()) return false;
+    if (buffer_.Append(bytes, count, [this](const unsigned char* full, std::size_t size) {
+            return WriteOut(full, size);
+        })) {
+        return true;
     }
-    return true;
+    failed_ = true;
+    return false;
 }
 
 // Gives the finished temporary file the target's name, trying again for a
@@ -324,7 +318,7 @@ void OutputFile::Impl::Discard() {
     ForgetOnInterrupt(cleanupSlot_);
     cleanupSlot_ = -1;
     temporaryPath_.clear();
-    bufferFill_ = 0;
+    buffer_.Drop();
 }
 
 void OutputFile::Impl::ReleaseStandardOutput(bool keep) {
@@ -343,7 +337,7 @@ void OutputFile::Impl::ReleaseStandardOutput(bool keep) {
     standardOutput_ = patchable_ = syncable_ = false;
     startOffset_ = -1;
     file_ = INVALID_HANDLE_VALUE;
-    bufferFill_ = 0;
+    buffer_.Drop();
 }
 
 // ---- The interface, handed to the Windows side ---------------------------------
