@@ -16,9 +16,13 @@ bash tools/build-windows.sh --tests -DKELMORO_LINUX_CLI="$PWD/$linux/cli/kelmoro
   -DKELMORO_LINUX_DESKTOP="$PWD/$linux/app/kelmoro"
 
 # Wine takes its ANSI code page from the locale: 932 from a Japanese one.
+# Every Wine program of the run is started in it, as on a Japanese Windows:
+# Wine rewrites its font links whenever the code page changes, and would
+# drop the ones made below.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/kelmoro-wine.XXXXXX")
 # No Mono, no Gecko; and no menu entries of the host's made for the
 # installer's shortcuts.

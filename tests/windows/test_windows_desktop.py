@@ -30,6 +30,8 @@ SUCCESS = "  AUファイルに変換成功"
 READ_ERROR = "データ読込みエラー"
 OPEN_TITLE = "ファイルを開く"
 BANNER_YELLOW = (255, 251, 214)  # the banner's ground
+# What Wine's own tools print, in the prefix's ANSI code page.
+ANSI = "cp932"
 SETTINGS_KEY = r"HKCU\Software\Local AppWizard-Generated Applications\Kelmoro\Settings"
 INSTALLED = r"C:\Program Files\Kelmoro"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelmoro"
@@ -47,8 +49,15 @@ class WindowsDesktopTest(unittest.TestCase):
         # One session for every test: Wine's desktop process keeps to the
         # display it first opened.
         cls.session = XSession()
-        cls.session.env.update(WINEPREFIX=os.environ["WINEPREFIX"], WINEDEBUG="-all",
+        # A Japanese locale, code page 932 in Wine, as the prefix was made.
+        cls.session.env.update(LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8",
+                               WINEPREFIX=os.environ["WINEPREFIX"], WINEDEBUG="-all",
                                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        # The server and its desktop process are started anew on this
+        # session's display: one that Wine started before (wineboot, the
+        # console tests) has none, and windows made there are never shown.
+        subprocess.run(["wineserver", "-k"], env=cls.session.env, check=False)
+        subprocess.run(["wineserver", "-w"], env=cls.session.env, check=False)
 
     @classmethod
     def tearDownClass(cls):
@@ -170,7 +179,7 @@ class WindowsDesktopTest(unittest.TestCase):
         self.session.key("Escape")
         wait_for(lambda: self.session.boxes()[-1] == ("answer", "CANCEL"), what="the box answered")
         # The folder the file was chosen from is remembered in the registry.
-        settings = self.wine("reg", "query", SETTINGS_KEY, "/v", "OpenFolder").stdout.decode()
+        settings = self.wine("reg", "query", SETTINGS_KEY, "/v", "OpenFolder").stdout.decode(ANSI)
         self.assertIn(windows_path(self.dir), settings)
 
         self.session.key("alt+h")
@@ -186,9 +195,9 @@ class WindowsDesktopTest(unittest.TestCase):
         self.assertIsNone(proc.poll())
 
     def test_installer_puts_everything_in_place_and_takes_it_away(self):
-        program_files = self.wine("winepath", "-u", INSTALLED).stdout.decode().strip()
+        program_files = self.wine("winepath", "-u", INSTALLED).stdout.decode(ANSI).strip()
         shortcut = self.wine("winepath", "-u", r"C:\ProgramData\Microsoft\Windows\Start Menu"
-                                               r"\Programs\Kelmoro.lnk").stdout.decode().strip()
+                                               r"\Programs\Kelmoro.lnk").stdout.decode(ANSI).strip()
         installed = ["LICENSE.txt", "README.txt", "kelmoro-cli.exe", "kelmoro.exe", "uninstall.exe"]
 
         def registered(key):
@@ -198,9 +207,9 @@ class WindowsDesktopTest(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(program_files)), installed)
         self.assertTrue(os.path.exists(shortcut))
         self.assertIn("Kelmoro", self.wine("reg", "query", UNINSTALL_KEY, "/v", "DisplayName")
-                      .stdout.decode())
+                      .stdout.decode(ANSI))
         self.assertIn(f'"{INSTALLED}\\kelmoro.exe" "%1"',
-                      self.wine("reg", "query", VERB_KEY + r"\command").stdout.decode())
+                      self.wine("reg", "query", VERB_KEY + r"\command").stdout.decode(ANSI))
         # Both programs run from there; each says its version where its
         # output goes (a pipe here), as on Linux with Windows' line ends.
         for program in ("kelmoro-cli", "kelmoro"):
