@@ -1,8 +1,9 @@
-// What screen readers are told (through ATK, and AT-SPI beyond it) about
-// the windows wx draws itself, which GTK can say nothing about: the
-// toolbar's buttons, the banner, the status bar's message and the progress
-// bar. Native GTK controls (menus, dialogs' texts, buttons) speak for
-// themselves and need none of this.
+// What screen readers are told about the windows wx draws itself, which the
+// toolkit can say nothing about: the toolbar's buttons, the banner, the
+// status bar's message and the progress bar. Under GTK through ATK (and
+// AT-SPI beyond it), on Windows through Microsoft Active Accessibility, with
+// the same names and roles. Native controls (menus, dialogs' texts,
+// buttons) speak for themselves and need none of this.
 #pragma once
 
 #include <wx/aui/auibar.h>

@@ -2,9 +2,7 @@
 // host services the engine calls for each file.
 #include "batch_dlg.h"
 
-#include <wx/app.h>
 #include <wx/statbmp.h>
-#include <wx/utils.h>
 
 #include <algorithm>
 
@@ -30,7 +28,7 @@ wxBEGIN_EVENT_TABLE(CBatchDlg, wxDialog)
 wxEND_EVENT_TABLE()
 
 CBatchDlg::CBatchDlg(std::vector<std::string> paths, wxWindow* parent)
-    : m_paths(std::move(paths)), m_timer(this, res::kConvertTimerId) {
+    : ProgressHost(this), m_paths(std::move(paths)), m_timer(this, res::kConvertTimerId) {
     CreateFromTemplate(parent);
 }
 
@@ -57,6 +55,7 @@ void CBatchDlg::CreateFromTemplate(wxWindow* parent) {
                                    wxALIGN_LEFT | wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
     m_fileProgress =
         new wxGauge(this, res::IDC_PROGRESS1, 100, at(6, 42), size(215, 14), wxGA_HORIZONTAL);
+    SetProgressBar(m_fileProgress);
     m_countLabel = new wxStaticText(this, res::IDC_BATCH_COUNT,
                                     wxString::Format(U8(res::kBatchCountFormat), 0, files),
                                     at(6, 63), size(50, 10), wxALIGN_LEFT | wxST_NO_AUTORESIZE);
@@ -182,37 +181,11 @@ void CBatchDlg::OnClose(wxCloseEvent& event) {
     event.Skip();
 }
 
-void CBatchDlg::Pump() {
-    wxSafeYield(this, true);
-}
-
 // ----------------------------------------------------------------------------
-// CConvertHost: the bar as the conversion dialog drives it; messages kept.
+// CConvertHost: each file's messages kept for the summary.
 
 void CBatchDlg::ReportError(const std::string& text) {
     m_messages.push_back(text);
-}
-
-void CBatchDlg::SetProgressRange(int low, int high) {
-    m_low = low;
-    m_high = std::max(high, low + 1);
-    m_fileProgress->SetRange(m_high - m_low);
-    Pump();
-}
-
-void CBatchDlg::SetProgressPos(int position) {
-    const int value = std::clamp(position, m_low, m_high) - m_low;
-    if (value == m_fileProgress->GetValue()) return;
-    m_fileProgress->SetValue(value);
-    Pump();
-}
-
-void CBatchDlg::BeginWait() {
-    wxBeginBusyCursor();
-}
-
-void CBatchDlg::EndWait() {
-    wxEndBusyCursor();
 }
 
 }  // namespace kelmoro

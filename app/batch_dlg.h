@@ -9,8 +9,8 @@
 //
 // The 中止 button, Escape and the close box stop the batch after the file in
 // progress: a conversion is never cut in the middle. As in the conversion
-// dialog, the event loop runs at every progress step (wxSafeYield) so the
-// bars repaint and the stop button can be pressed; all other input goes
+// dialog, the event loop runs at every progress step (progress_host.h) so
+// the bars repaint and the stop button can be pressed; all other input goes
 // nowhere while a file is converted.
 #pragma once
 
@@ -25,11 +25,11 @@
 
 #include "batch_outcome.h"
 #include "console/run_outputs.h"
-#include "engine/convert_host.h"
+#include "progress_host.h"
 
 namespace kelmoro {
 
-class CBatchDlg : public wxDialog, public CConvertHost {
+class CBatchDlg : public wxDialog, public ProgressHost {
 public:
     // A null parent gives the default owner, as for the conversion dialog.
     CBatchDlg(std::vector<std::string> paths, wxWindow* parent = nullptr);
@@ -38,12 +38,9 @@ public:
     int DoModal();
     const BatchOutcome& Outcome() const { return m_outcome; }
 
-    // CConvertHost.
+    // CConvertHost: each file's messages are kept; the file's bar and the
+    // wait cursor are ProgressHost's.
     void ReportError(const std::string& text) override;
-    void SetProgressRange(int low, int high) override;
-    void SetProgressPos(int position) override;
-    void BeginWait() override;
-    void EndWait() override;
 
 private:
     void CreateFromTemplate(wxWindow* parent);
@@ -54,7 +51,6 @@ private:
     void ShowFileInProgress(std::size_t index);
     void ShowSummary();
     void RequestStop();
-    void Pump();
     void OnStop(wxCommandEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnClose(wxCloseEvent& event);
@@ -70,8 +66,6 @@ private:
     wxButton* m_stopButton = nullptr;
     wxStaticText* m_waitText = nullptr;
     wxTimer m_timer;
-    int m_low = 0;
-    int m_high = 100;
     bool m_working = false;
     bool m_stopRequested = false;
 

@@ -2,12 +2,8 @@
 // host services the job calls.
 #include "convert_dlg.h"
 
-#include <wx/app.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
-#include <wx/utils.h>
-
-#include <algorithm>
 
 #include "accessibility.h"
 #include "dialog_units.h"
@@ -31,7 +27,8 @@ wxBEGIN_EVENT_TABLE(CConvertDlg, wxDialog)
     EVT_BUTTON(wxID_CANCEL, CConvertDlg::OnCancel)
 wxEND_EVENT_TABLE()
 
-CConvertDlg::CConvertDlg(wxWindow* parent) : m_timer(this, res::kConvertTimerId) {
+CConvertDlg::CConvertDlg(wxWindow* parent)
+    : ProgressHost(this), m_timer(this, res::kConvertTimerId) {
     CreateFromTemplate(parent);
     DoDataExchange();
 }
@@ -67,7 +64,7 @@ void CConvertDlg::CreateFromTemplate(wxWindow* parent) {
 }
 
 void CConvertDlg::DoDataExchange() {
-    m_progress = wxDynamicCast(FindWindow(res::IDC_PROGRESS1), wxGauge);
+    SetProgressBar(wxDynamicCast(FindWindow(res::IDC_PROGRESS1), wxGauge));
 }
 
 int CConvertDlg::DoModal() {
@@ -137,39 +134,11 @@ void CConvertDlg::OnCancel(wxCommandEvent& event) {
     event.Skip();
 }
 
-void CConvertDlg::Pump() {
-    wxSafeYield(this, true);
-}
-
 // ----------------------------------------------------------------------------
 // CConvertHost.
 
 void CConvertDlg::ReportError(const std::string& text) {
     KelmoroMessageBox(MessageText(text, g_convertContext.inputPath), BoxStyle::kError, this);
-}
-
-void CConvertDlg::SetProgressRange(int low, int high) {
-    m_low = low;
-    m_high = std::max(high, low + 1);
-    if (m_progress == nullptr) return;
-    m_progress->SetRange(m_high - m_low);
-    Pump();
-}
-
-void CConvertDlg::SetProgressPos(int position) {
-    if (m_progress == nullptr) return;
-    const int value = std::clamp(position, m_low, m_high) - m_low;
-    if (value == m_progress->GetValue()) return;
-    m_progress->SetValue(value);
-    Pump();
-}
-
-void CConvertDlg::BeginWait() {
-    wxBeginBusyCursor();
-}
-
-void CConvertDlg::EndWait() {
-    wxEndBusyCursor();
 }
 
 }  // namespace kelmoro

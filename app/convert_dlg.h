@@ -5,22 +5,20 @@
 // path with SetInputPath and then runs the dialog; nothing is passed back
 // except, for the command-line exit status, whether an AU file was written.
 //
-// While the job runs on the UI thread the dialog lets the event loop run at
-// every progress step (wxSafeYield), because GTK repaints the bar nowhere
-// else; the yield routes all input to this dialog, which then swallows it,
-// so no key or click made during the conversion can close the dialog or
-// reach the box that follows.
+// While the job runs on the UI thread the event loop runs at every progress
+// step (progress_host.h); the input it brings goes to this dialog, which
+// swallows it, so no key or click made during the conversion can close the
+// dialog or reach the box that follows.
 #pragma once
 
 #include <wx/dialog.h>
-#include <wx/gauge.h>
 #include <wx/timer.h>
 
-#include "engine/convert_host.h"
+#include "progress_host.h"
 
 namespace kelmoro {
 
-class CConvertDlg : public wxDialog, public CConvertHost {
+class CConvertDlg : public wxDialog, public ProgressHost {
 public:
     // A null parent gives the framework's default owner: the main window when
     // one is shown, no owner on the command line.
@@ -31,12 +29,8 @@ public:
     // True when the job ran and wrote the AU file.
     bool Converted() const { return m_converted; }
 
-    // CConvertHost.
+    // CConvertHost: the errors; the bar and the wait cursor are ProgressHost's.
     void ReportError(const std::string& text) override;
-    void SetProgressRange(int low, int high) override;
-    void SetProgressPos(int position) override;
-    void BeginWait() override;
-    void EndWait() override;
 
 protected:
     void DoDataExchange();
@@ -45,17 +39,12 @@ protected:
 
 private:
     void CreateFromTemplate(wxWindow* parent);
-    // Lets the event loop run so the bar repaints; input goes to this dialog.
-    void Pump();
     void OnInitDialogEvent(wxInitDialogEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnCancel(wxCommandEvent& event);
 
-    wxGauge* m_progress = nullptr;  // the progress bar, bound in DoDataExchange
     wxTimer m_timer;
-    int m_low = 0;
-    int m_high = 100;
     bool m_working = false;  // the job is running inside OnTimer
     bool m_converted = false;
 

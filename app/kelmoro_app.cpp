@@ -2,11 +2,9 @@
 #include "kelmoro_app.h"
 
 #include <wx/config.h>
-#include <wx/fileconf.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/log.h>
-#include <wx/stdpaths.h>
 
 #include <algorithm>
 
@@ -20,10 +18,11 @@
 #include "kelmoro_view.h"
 #include "main_frame.h"
 #include "message_box.h"
+#include "native_controls.h"
 #include "native_window_fit.h"
 #include "res/resource.h"
 #include "res/strings.h"
-#include "settings_file.h"
+#include "settings.h"
 #include "wx_text.h"
 
 wxIMPLEMENT_APP_NO_MAIN(kelmoro::CKelmoroApp);
@@ -105,24 +104,9 @@ bool CKelmoroApp::InitInstance() {
 }
 
 void CKelmoroApp::SetRegistryKey(const char* key) {
-    // The settings file is $XDG_CONFIG_HOME/<key>/Kelmoro.conf; nothing is
-    // written unless a setting changes.
+    // Nothing is written unless a setting changes.
     SetVendorName(U8(key));
-    wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
-    m_settingsFile.Assign(wxStandardPaths::Get().GetUserConfigDir(),
-                          U8(res::kSettingsName) + ".conf");
-    m_settingsFile.AppendDir(U8(key));
-    delete wxConfigBase::Set(LoadSettings(m_settingsFile).release());
-}
-
-void CKelmoroApp::WriteSetting(const wxString& key, const wxString& value) {
-    // Written at once, so a later crash or kill does not lose it. A
-    // settings file that cannot be written costs only the remembered value,
-    // so it is not reported.
-    auto* config = dynamic_cast<wxFileConfig*>(wxConfigBase::Get());
-    if (config == nullptr) return;
-    config->Write(key, value);
-    SaveSettings(*config, m_settingsFile);
+    OpenSettings(key);
 }
 
 void CKelmoroApp::LoadStdProfileSettings(int recentFiles) {
@@ -149,38 +133,6 @@ bool CKelmoroApp::NewDocument() {
 // ----------------------------------------------------------------------------
 // Commands.
 
-namespace {
-
-// The resource's filter, "Wave(*.wav)|*.wav|全て(*.*)|*.*||", for GTK: without
-// the closing empty pair; each pattern's letters in both cases
-// ("*.[wW][aA][vV]"), because GTK matches case-sensitively and Voice.WAV must be
-// offered too; and "*.*" as "*", so that "all files" means every name, with
-// a dot or without.
-wxString ChooserFilter(const wxString& resourceFilter) {
-    wxArrayString parts = wxSplit(resourceFilter, '|', '\0');
-    while (!parts.empty() && parts.back().empty()) parts.pop_back();
-    for (size_t i = 1; i < parts.size(); i += 2) {
-        if (parts[i] == "*.*") {
-            parts[i] = "*";
-            continue;
-        }
-        wxString pattern;
-        for (const wxUniChar c : parts[i]) {
-            const wxUniChar lower = wxTolower(c);
-            const wxUniChar upper = wxToupper(c);
-            if (c.IsAscii() && lower != upper) {
-                pattern << '[' << lower << upper << ']';
-            } else {
-                pattern << c;
-            }
-        }
-        parts[i] = pattern;
-    }
-    return wxJoin(parts, '|', '\0');
-}
-
-}  // namespace
-
 void CKelmoroApp::OnFileOpen(wxCommandEvent&) {
     const std::string path = ChooseFileToOpen();
     if (!path.empty()) ConfirmAndConvert(path);
@@ -190,7 +142,7 @@ std::string CKelmoroApp::ChooseFileToOpen() {
     // The filter string of the resource, "Wave(*.wav)|*.wav|全て(*.*)|*.*||",
     // ends in "||"; wx wants it without the empty pair.
     const wxString filter = ChooserFilter(U8(res::kOpenFilter));
-    // The default extension "wav" has nothing to do here: the GTK chooser
+    // The default extension "wav" has nothing to do here: the chooser
     // returns only files that exist.
     // It opens in the folder last chosen from, while that still exists.
     wxConfigBase* config = wxConfigBase::Get();

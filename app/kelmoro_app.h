@@ -38,7 +38,6 @@ private:
     // The framework's settings, kept under the registry key name.
     void SetRegistryKey(const char* key);
     void LoadStdProfileSettings(int recentFiles);
-    void WriteSetting(const wxString& key, const wxString& value);
     // Runs the parsed shell command; new-file makes document, frame and view.
     bool ProcessShellCommand(const CCommandLineInfo& info);
 
@@ -64,7 +63,6 @@ private:
     int m_exitCode = 1;
     std::unique_ptr<wxDocManager> m_docManager;
     std::unique_ptr<wxFileHistory> m_recentFiles;
-    wxFileName m_settingsFile;
     std::deque<std::vector<std::string>> m_droppedFiles;
     bool m_openingDroppedFiles = false;
 

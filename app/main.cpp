@@ -1,57 +1,45 @@
 // kelmoro: the desktop program. Its own main() fixes the locale, parses the
 // command line and only then starts the toolkit, so that without a display
 // it can still convert a file on the console instead of failing.
-#include <langinfo.h>
 #include <wx/init.h>
 #include <wx/log.h>
 
-#include <clocale>
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "command_line.h"
-#include "console/console_output.h"
 #include "console_convert.h"
 #include "kelmoro_app.h"
 #include "platform/code_page.h"
+#include "platform/console_text.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/standard_streams.h"
 #include "res/strings.h"
+#include "startup_system.h"
 
 namespace {
-
-// wx turns non-ASCII narrow text into empty strings under the "C" locale,
-// and the program starts in it even under LANG=C.UTF-8. The user's locale
-// chooses the engine's code page (as in kelmoro-cli); the toolkit then gets
-// UTF-8 characters whatever that locale's code set.
-void UseUserLocale() {
-    std::setlocale(LC_ALL, "");
-}
-
-void UseUtf8Characters() {
-    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
-}
 
 int Run(int argc, char** argv) {
     // Both roads, the dialog's and the console's, write AU files.
     platform::KeepStandardStreamsOpen();
     platform::InstallInterruptCleanup();
-    UseUserLocale();
+    kelmoro::UseUserLocale();
     platform::SelectCodePageFromLocale();
 
     // The arguments stay bytes: a file name reaches the engine unchanged.
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
+    arguments.erase(arguments.begin());
     // Help and version go to the terminal before any window or display.
     switch (kelmoro::FindInfoRequest(arguments)) {
         case kelmoro::InfoRequest::kHelp:
-            std::fputs(res::kUsage, stdout);
-            return kelmoro::FinishOutput(0, "kelmoro");
-        case kelmoro::InfoRequest::kVersion:
-            std::printf(res::kVersionFormat, KELMORO_VERSION);
-            return kelmoro::FinishOutput(0, "kelmoro");
+            return kelmoro::ShowInfoText(res::kUsage);
+        case kelmoro::InfoRequest::kVersion: {
+            char version[64];
+            std::snprintf(version, sizeof version, res::kVersionFormat, KELMORO_VERSION);
+            return kelmoro::ShowInfoText(version);
+        }
         case kelmoro::InfoRequest::kNone:
             break;
     }
@@ -60,7 +48,7 @@ int Run(int argc, char** argv) {
         info.shellCommand > kelmoro::CCommandLineInfo::FileNew && !info.fileName.empty();
 
     // The toolkit sees only the program name: none of our arguments is its.
-    UseUtf8Characters();
+    kelmoro::UseUtf8Characters();
     int toolkitArgc = 1;
     char* toolkitArgv[] = {argv[0], nullptr};
     bool haveDisplay = false;
@@ -74,7 +62,7 @@ int Run(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", res::kNeedsDisplay);
         return 1;
     }
-    UseUtf8Characters();  // in case the toolkit set the locale again
+    kelmoro::UseUtf8Characters();  // in case the toolkit set the locale again
     // The toolkit's own messages go to standard error: a log window would be
     // in English, and one left open keeps a command-line start from ending.
     delete wxLog::SetActiveTarget(new wxLogStderr);

@@ -101,12 +101,16 @@ int CMainFrame::OnCreate() {
         return -1;
     }
     // Dockable on every side and floatable by its gripper; docked at the top.
-    // Floating, it is a small tool window titled with the bar's name.
+    // Floating, it is a small tool window titled with the bar's name. Its
+    // pane is as large as the bar's buttons: AUI would otherwise take the
+    // bar's size of the moment, which on Windows is the frame's whole inside
+    // (a frame stretches its only child), and the bar would take the window.
     const wxString title = wxStripMenuCodes(U8(res::kMenuViewToolbar), wxStrip_Menu);
     m_manager.AddPane(m_wndToolBar, wxAuiPaneInfo()
                                         .Name("toolbar")
                                         .Caption(title)
                                         .ToolbarPane()
+                                        .BestSize(m_wndToolBar->GetMinSize())
                                         .Top()
                                         .Dockable(true)
                                         .Floatable(true)

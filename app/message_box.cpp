@@ -1,10 +1,8 @@
-// Message boxes, with their lines in the test trace.
+// Message boxes: the owner, the test trace and the text column; the box itself
+// is the toolkit's (message_box_system.h).
 #include "message_box.h"
 
-#include <wx/msgdlg.h>
-// The generic dialog needs the declarations of <wx/msgdlg.h> first.
-#include <wx/generic/msgdlgg.h>
-
+#include "message_box_system.h"
 #include "res/strings.h"
 #include "test_trace.h"
 #include "window_placement.h"
@@ -41,29 +39,14 @@ void TraceAnswer(int answer) {
     TraceLine(wxString("answer\t") + (answer == wxID_OK ? "OK" : "CANCEL"));
 }
 
+int MessageColumnWidth(const wxWindow* owner) {
+    return WorkArea(owner).width * kTextColumnPercent / 100;
+}
+
 int KelmoroMessageBox(const wxString& text, BoxStyle style, wxWindow* owner) {
-    long flags = wxCENTRE;
-    switch (style) {
-        case BoxStyle::kError:
-            flags |= wxOK | wxICON_ERROR;
-            break;
-        case BoxStyle::kPlain:
-            flags |= wxOK | wxICON_EXCLAMATION;
-            break;
-        case BoxStyle::kConfirmation:
-            flags |= wxOK | wxCANCEL | wxICON_EXCLAMATION;
-            break;
-    }
     if (owner == nullptr) owner = DefaultOwner();
-    wxGenericMessageDialog box(owner, text, U8(res::kAppTitle), flags);
-    box.SetOKCancelLabels(U8(res::kButtonOk), U8(res::kButtonCancel));
-    // The box never grows wider than the text column: a long path is broken
-    // over several lines instead of running off the screen. The box lays
-    // itself out when shown, in its own font, so the text is measured in it.
-    const int column = WorkArea(owner != nullptr ? owner : &box).width * kTextColumnPercent / 100;
-    box.SetMessage(WrapToWidth(text, box.GetFont(), column));
     TraceBox(style, text);
-    const int answer = box.ShowModal() == wxID_OK ? wxID_OK : wxID_CANCEL;
+    const int answer = ShowSystemMessageBox(text, style, owner);
     TraceAnswer(answer);
     return answer;
 }

@@ -1,9 +1,9 @@
 // The program's message box: modal, captioned with the application title
 // "Kelmoro", owned by the active window when the caller names none. A box
 // that asks for no icon shows the exclamation icon all the same, as the
-// platform's boxes do; GTK's own message dialog draws no icon for these
-// styles, so the generic wx dialog is used. Each box and its answer go to
-// the test trace.
+// platform's boxes do. The box is the system's own on Windows, wx's generic
+// one under GTK (message_box_system.h). Each box and its answer go to the
+// test trace.
 #pragma once
 
 #include <wx/string.h>

@@ -4,9 +4,14 @@
 #include <wx/ffile.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
+#include <wx/stdpaths.h>
 #include <wx/wfstream.h>
 
 #include <string>
+
+#include "res/strings.h"
+#include "settings.h"
+#include "wx_text.h"
 
 namespace kelmoro {
 namespace {
@@ -82,6 +87,34 @@ bool SaveSettings(wxFileConfig& config, const wxFileName& file) {
     if (!wxFileName::Mkdir(file.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL)) return false;
     wxTempFileOutputStream output(file.GetFullPath());
     return output.IsOk() && config.Save(output, wxConvUTF8) && output.Commit();
+}
+
+// ----------------------------------------------------------------------------
+// The program's settings in that file.
+
+namespace {
+
+wxFileName& SettingsFile() {
+    static wxFileName file;
+    return file;
+}
+
+}  // namespace
+
+void OpenSettings(const char* registryKey) {
+    wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
+    SettingsFile().Assign(wxStandardPaths::Get().GetUserConfigDir(),
+                          U8(res::kSettingsName) + ".conf");
+    SettingsFile().AppendDir(U8(registryKey));
+    delete wxConfigBase::Set(LoadSettings(SettingsFile()).release());
+}
+
+void WriteSetting(const wxString& key, const wxString& value) {
+    // Saved at once, so a later crash or kill does not lose it.
+    auto* config = dynamic_cast<wxFileConfig*>(wxConfigBase::Get());
+    if (config == nullptr) return;
+    config->Write(key, value);
+    SaveSettings(*config, SettingsFile());
 }
 
 }  // namespace kelmoro

@@ -1,5 +1,5 @@
-// The settings file ($XDG_CONFIG_HOME/<key>/Kelmoro.conf), read leniently
-// and saved whole. Whatever in it cannot be read as a setting (a damaged or
+// The settings file on Linux ($XDG_CONFIG_HOME/<key>/Kelmoro.conf; settings.h),
+// read leniently and saved whole. Whatever in it cannot be read as a setting (a damaged or
 // foreign file) is dropped without a word: the program runs with the
 // settings that could be read, and the next save replaces the file with a
 // valid one holding just those and the new value.

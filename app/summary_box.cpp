@@ -1,8 +1,6 @@
 // The batch summary box: icon, headline, a scrolling list, OK.
 #include "summary_box.h"
 
-#include <gtk/gtk.h>
-#include <wx/artprov.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/sizer.h>
@@ -12,6 +10,8 @@
 
 #include <algorithm>
 
+#include "message_box_system.h"
+#include "native_controls.h"
 #include "res/resource.h"
 #include "res/strings.h"
 #include "window_placement.h"
@@ -45,16 +45,10 @@ void ShowSummaryBox(const wxString& headline, const wxString& details, BoxStyle 
         const int height = std::min(lines * list->GetCharHeight() + kMargin,
                                     area.height * kListMaxHeightPercent / 100);
         list->SetMinSize(wxSize(column, height));
-        // GTK hides a scroll bar until the pointer moves over it; this list
-        // shows its bar, so a long list is seen to go on.
-        if (GTK_IS_SCROLLED_WINDOW(list->GetHandle())) {
-            gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(list->GetHandle()),
-                                                      FALSE);
-        }
+        ShowScrollBarWhenScrollable(list);
         text->Add(list, 1, wxEXPAND | wxTOP, kMargin);
     }
-    const wxIcon icon = wxArtProvider::GetMessageBoxIcon(
-        style == BoxStyle::kError ? wxICON_ERROR : wxICON_EXCLAMATION);
+    const wxIcon icon = SystemMessageBoxIcon(style);
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     row->Add(new wxStaticBitmap(&box, wxID_STATIC, icon), 0, wxRIGHT, kMargin);
     row->Add(text, 1, wxEXPAND);

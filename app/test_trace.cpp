@@ -10,7 +10,7 @@ namespace kelmoro {
 void TraceLine(const wxString& line) {
     const char* path = std::getenv("KELMORO_TRACE_BOXES");
     if (path == nullptr || *path == '\0') return;
-    wxFFile file(wxString::FromUTF8(path), "a");
+    wxFFile file(wxString::FromUTF8(path), "ab");
     if (!file.IsOpened()) return;
     file.Write(line + "\n", wxConvUTF8);
 }

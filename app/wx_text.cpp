@@ -47,10 +47,25 @@ wxString MessageText(const std::string& text, const std::string& path) {
     return result << Utf8OrLatin1(text.substr(start));
 }
 
-std::string PathBytes(const wxString& path) {
-    const wxCharBuffer bytes = path.fn_str();
+namespace {
+
+// A system that names files in bytes (Linux): those bytes, or UTF-8 when
+// the name has no form in them.
+[[maybe_unused]] std::string FileNameBytes(const wxScopedCharBuffer& bytes, const wxString& path) {
     if (bytes.data() == nullptr) return std::string(path.utf8_str());
     return std::string(bytes.data(), bytes.length());
+}
+
+// A system that names files in UTF-16 (Windows): UTF-8, in which the
+// platform layer takes every name.
+[[maybe_unused]] std::string FileNameBytes(const wchar_t*, const wxString& path) {
+    return std::string(path.utf8_str());
+}
+
+}  // namespace
+
+std::string PathBytes(const wxString& path) {
+    return FileNameBytes(path.fn_str(), path);
 }
 
 }  // namespace kelmoro

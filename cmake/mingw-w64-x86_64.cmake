@@ -21,6 +21,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KELMORO_WINDOWS_DEPS)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# Release programs without symbols: they would double kelmoro.exe.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
 # pkg-config looks only at the Windows builds, never at the Linux libraries.
 set(pkgConfigFolders "")

@@ -106,6 +106,9 @@ inline constexpr const char* kAboutOk = "OK";
 // The project has no web site: its page is the README, installed with the
 // program under this path beside bin/ (in the installed prefix).
 inline constexpr const char* kAuthorHomePage = "share/doc/kelmoro/README.md";
+// On Windows the read-me lies beside the program (the installer's folder
+// or the unpacked zip).
+inline constexpr const char* kAuthorHomePageBesideProgram = "README.txt";
 inline constexpr const char* kNoBrowser = "Web ﾌﾞﾗｳｻﾞを起動できません。%s を開いてください。";
 
 // Message-box buttons as a Japanese system labels them.

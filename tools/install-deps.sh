@@ -24,8 +24,11 @@ for extra in "$@"; do
     desktop) packages+=(desktop-file-utils appstream dpkg-dev file man-db groff-base gzip
                         python3-pil fonts-ipafont-gothic) ;;
     # The Windows cross-build and its tests under Wine (tools/build-windows.sh):
-    # dpkg-dev unpacks Debian's source packages of the Windows dependencies.
-    windows) packages+=(g++-mingw-w64-x86-64-posix dpkg-dev wine wine64 fonts-wine) ;;
+    # dpkg-dev unpacks Debian's source packages of the Windows dependencies,
+    # MinGW's zlib goes into wxWidgets' PNG support, NSIS makes the
+    # installer. The desktop program's tests under Wine also need the "gui" set.
+    windows) packages+=(g++-mingw-w64-x86-64-posix dpkg-dev wine wine64 fonts-wine
+                        libz-mingw-w64-dev nsis) ;;
     *) echo "install-deps.sh: unknown set '$extra'" >&2; exit 2 ;;
   esac
 done
